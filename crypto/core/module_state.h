@@ -1,0 +1,33 @@
+#pragma once
+// Process-wide module state: proven mode and the self-test gate.
+#include <cstdint>
+
+#include "crypto/core/status.h"
+
+namespace zlc::core {
+
+bool is_proven() noexcept;
+
+// The self-test gate: 0 when the gate does not run or the self-test passes, otherwise the
+// self-test's status unchanged.
+[[nodiscard]] Status pass_gate() noexcept;
+
+// Clears proven mode while a self-test is pending; refuses otherwise.
+[[nodiscard]] Status leave_proven_mode() noexcept;
+
+// The self-test sequence the gate runs.
+[[nodiscard]] Status run_self_test_sequence() noexcept;
+
+// Internal seams for tests.
+struct ModuleFlags {
+    bool proven;
+    bool gate_armed;
+    bool self_test_pending;
+};
+ModuleFlags module_flags() noexcept;
+void set_module_flags(ModuleFlags flags) noexcept;
+using SelfTestSequence = Status (*)();
+// Replaces the sequence the gate runs; null restores the library's own. Returns the previous one.
+SelfTestSequence replace_self_test_sequence(SelfTestSequence sequence) noexcept;
+
+}  // namespace zlc::core

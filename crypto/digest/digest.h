@@ -1,0 +1,43 @@
+#pragma once
+// The digest algorithm table and the selection step shared by the digest unit and HMAC.
+#include <cstdint>
+
+#include "crypto/core/status.h"
+#include "zlc.h"
+
+namespace zlc::digest {
+
+struct DigestAlgorithm {
+    std::uint32_t id;
+    const char* name;
+    std::int32_t digest_length;
+    std::int32_t block_size;
+    bool refused_in_proven_mode;
+    std::int32_t state_size;  // 0 while the algorithm has no routines in this build
+    ZLC_DIGEST_INIT_ROUTINE init;
+    ZLC_DIGEST_UPDATE_ROUTINE update;
+    ZLC_DIGEST_FINAL_ROUTINE final;
+};
+
+// The table row of an identifier, or null.
+const DigestAlgorithm* find_digest(std::uint32_t id) noexcept;
+
+// Selection: 0x0A040029 for an identifier without routines, 0x0A0400F0 for one refused in
+// proven mode; otherwise 0 and the row.
+[[nodiscard]] Status select_digest(std::uint32_t id, const DigestAlgorithm** row) noexcept;
+
+// Adapters from a typed state routine to the unit's untyped routine fields.
+template <class State, Status (*F)(State*) noexcept>
+std::uint32_t bind_init(void* state) {
+    return F(static_cast<State*>(state));
+}
+template <class State, Status (*F)(State*, const std::uint8_t*, std::uint32_t) noexcept>
+std::uint32_t bind_update(void* state, const std::uint8_t* data, std::uint32_t length) {
+    return F(static_cast<State*>(state), data, length);
+}
+template <class State, Status (*F)(State*, std::uint8_t*) noexcept>
+std::uint32_t bind_final(void* state, std::uint8_t* out) {
+    return F(static_cast<State*>(state), out);
+}
+
+}  // namespace zlc::digest

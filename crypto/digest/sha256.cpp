@@ -1,0 +1,206 @@
+// SHA-256 and SHA-224, FIPS 180-4 sections 5.3.2, 5.3.3, 6.2 and 6.3.
+#include "crypto/digest/sha256.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+
+#include "crypto/core/bytes.h"
+#include "crypto/core/memory.h"
+#include "crypto/core/module_state.h"
+#include "crypto/platform/cpu.h"
+
+namespace zlc::digest {
+namespace {
+
+constexpr std::array<std::uint32_t, 64> kK = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+constexpr std::array<std::uint32_t, 8> kSha256Iv = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                                    0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+constexpr std::array<std::uint32_t, 8> kSha224Iv = {0xc1059ed8, 0x367cd507, 0x3070dd17, 0xf70e5939,
+                                                    0xffc00b31, 0x68581511, 0x64f98fa7, 0xbefa4fa4};
+
+constexpr Status st(std::uint8_t op, std::uint16_t reason) { return make_status(Module::Sha, op, reason); }
+constexpr Status kSha224InitNull = st(0x05, REASON_NULL_ARGUMENT);
+constexpr Status kSha224UpdateNull = st(0x06, REASON_NULL_ARGUMENT);
+constexpr Status kSha224UpdateFailed = st(0x06, REASON_UPDATE_FAILED);
+constexpr Status kSha224FinalNull = st(0x07, REASON_NULL_ARGUMENT);
+constexpr Status kSha224FinalFailed = st(0x07, REASON_FINAL_FAILED);
+constexpr Status kSha256InitNull = st(0x08, REASON_NULL_ARGUMENT);
+constexpr Status kSha256UpdateNull = st(0x09, REASON_NULL_ARGUMENT);
+constexpr Status kSha256UpdateRange = st(0x09, REASON_OUT_OF_RANGE);
+constexpr Status kSha256FinalNull = st(0x0A, REASON_NULL_ARGUMENT);
+constexpr Status kSha256FinalStep = st(0x0A, REASON_STEP_FAILED);
+constexpr Status kSha256CompressNull = st(0x0B, REASON_NULL_ARGUMENT);
+
+constexpr std::uint32_t big_sigma0(std::uint32_t x) { return std::rotr(x, 2) ^ std::rotr(x, 13) ^ std::rotr(x, 22); }
+constexpr std::uint32_t big_sigma1(std::uint32_t x) { return std::rotr(x, 6) ^ std::rotr(x, 11) ^ std::rotr(x, 25); }
+constexpr std::uint32_t small_sigma0(std::uint32_t x) { return std::rotr(x, 7) ^ std::rotr(x, 18) ^ (x >> 3); }
+constexpr std::uint32_t small_sigma1(std::uint32_t x) { return std::rotr(x, 17) ^ std::rotr(x, 19) ^ (x >> 10); }
+
+Status reset(SHA256_STATE* state, const std::array<std::uint32_t, 8>& iv) {
+    state->bit_count_low = 0;
+    state->bit_count_high = 0;
+    state->final_fill = 0;
+    std::memcpy(state->h, iv.data(), sizeof(state->h));
+    state->pending_count = 0;
+    std::memset(state->final_block, 0, sizeof(state->final_block));
+    std::memset(state->pending, 0, sizeof(state->pending));
+    return kOk;
+}
+
+void add_bits(SHA256_STATE* state, std::uint64_t bits) {
+    const std::uint64_t count =
+        ((static_cast<std::uint64_t>(state->bit_count_high) << 32) | state->bit_count_low) + bits;
+    state->bit_count_low = static_cast<std::uint32_t>(count);
+    state->bit_count_high = static_cast<std::uint32_t>(count >> 32);
+}
+
+}  // namespace
+
+void sha256_blocks_portable(std::uint32_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept {
+    std::uint32_t w[64];
+    while (blocks-- > 0) {
+        for (int t = 0; t < 16; ++t) w[t] = load_be32(data + 4 * t);
+        for (int t = 16; t < 64; ++t) {
+            w[t] = small_sigma1(w[t - 2]) + w[t - 7] + small_sigma0(w[t - 15]) + w[t - 16];
+        }
+        std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], hh = h[7];
+        for (int t = 0; t < 64; ++t) {
+            const std::uint32_t t1 = hh + big_sigma1(e) + ((e & f) ^ (~e & g)) + kK[t] + w[t];
+            const std::uint32_t t2 = big_sigma0(a) + ((a & b) ^ (a & c) ^ (b & c));
+            hh = g;
+            g = f;
+            f = e;
+            e = d + t1;
+            d = c;
+            c = b;
+            b = a;
+            a = t1 + t2;
+        }
+        h[0] += a;
+        h[1] += b;
+        h[2] += c;
+        h[3] += d;
+        h[4] += e;
+        h[5] += f;
+        h[6] += g;
+        h[7] += hh;
+        data += 64;
+    }
+    platform::secure_zero(w, sizeof(w));
+}
+
+void sha256_compress_blocks(std::uint32_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept {
+    const auto& cpu = platform::cpu_features();
+    if (cpu.sha && cpu.sse41) {
+        sha256_blocks_shani(h, data, blocks);
+    } else {
+        sha256_blocks_portable(h, data, blocks);
+    }
+}
+
+Status zlc_sha256_compress(const std::uint8_t* block, SHA256_STATE* state) noexcept {
+    if (block == nullptr || state == nullptr) return kSha256CompressNull;
+    sha256_compress_blocks(state->h, block, 1);
+    return kOk;
+}
+
+Status zlc_sha256_init(SHA256_STATE* state) noexcept {
+    if (const Status gate = core::pass_gate(); gate != kOk) return gate;
+    if (state == nullptr) return kSha256InitNull;
+    return reset(state, kSha256Iv);
+}
+
+Status zlc_sha224_init(SHA256_STATE* state) noexcept {
+    if (const Status gate = core::pass_gate(); gate != kOk) return gate;
+    if (state == nullptr) return kSha224InitNull;
+    return reset(state, kSha224Iv);
+}
+
+Status zlc_sha256_update(SHA256_STATE* state, const std::uint8_t* data, std::uint32_t length) noexcept {
+    if (state == nullptr || data == nullptr) return kSha256UpdateNull;
+    if (state->final_fill > 64) return kSha256UpdateRange;
+    // Whole blocks go straight from the caller's buffer; the state after every call is the one
+    // that routing each byte through `pending` would leave.
+    std::size_t remaining = length;
+    if (state->pending_count > 0) {
+        const std::size_t take = std::min<std::size_t>(64 - state->pending_count, remaining);
+        std::memcpy(state->pending + state->pending_count, data, take);
+        state->pending_count = static_cast<std::uint8_t>(state->pending_count + take);
+        data += take;
+        remaining -= take;
+        if (state->pending_count < 64) return kOk;
+        sha256_compress_blocks(state->h, state->pending, 1);
+        add_bits(state, 512);
+        state->pending_count = 0;
+    }
+    const std::size_t blocks = remaining / 64;
+    if (blocks > 0) {
+        sha256_compress_blocks(state->h, data, blocks);
+        add_bits(state, 512 * static_cast<std::uint64_t>(blocks));
+        data += 64 * blocks;
+        remaining -= 64 * blocks;
+    }
+    if (remaining > 0) {
+        std::memcpy(state->pending, data, remaining);
+        state->pending_count = static_cast<std::uint8_t>(remaining);
+    }
+    return kOk;
+}
+
+Status zlc_sha224_update(SHA256_STATE* state, const std::uint8_t* data, std::uint32_t length) noexcept {
+    if (state == nullptr || data == nullptr) return kSha224UpdateNull;
+    return zlc_sha256_update(state, data, length) == kOk ? kOk : kSha224UpdateFailed;
+}
+
+Status zlc_sha256_final(SHA256_STATE* state, std::uint8_t* out) noexcept {
+    if (state == nullptr || state->final_fill >= 64) return kSha256FinalNull;
+    if (out == nullptr) return kSha256FinalNull;
+    if (state->pending_count > 0) {
+        const std::uint32_t move = std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);
+        std::memcpy(state->final_block + state->final_fill, state->pending, move);
+        state->final_fill += move;
+        if (state->final_fill == 64) {
+            if (zlc_sha256_compress(state->final_block, state) != kOk) return kSha256FinalStep;
+            add_bits(state, 512);
+            state->final_fill = 0;
+        }
+    }
+    add_bits(state, 8ull * state->final_fill);
+    state->final_block[state->final_fill++] = 0x80;
+    if (state->final_fill > 56) {
+        std::memset(state->final_block + state->final_fill, 0, 64 - state->final_fill);
+        if (zlc_sha256_compress(state->final_block, state) != kOk) return kSha256FinalStep;
+        state->final_fill = 0;
+    }
+    std::memset(state->final_block + state->final_fill, 0, 56 - state->final_fill);
+    store_be32(state->final_block + 56, state->bit_count_high);
+    store_be32(state->final_block + 60, state->bit_count_low);
+    state->final_fill = 56;
+    if (zlc_sha256_compress(state->final_block, state) != kOk) return kSha256FinalStep;
+    for (int i = 0; i < 8; ++i) store_be32(out + 4 * i, state->h[i]);
+    state->pending_count = 0;
+    platform::secure_zero(state->final_block, sizeof(state->final_block));
+    platform::secure_zero(state->pending, sizeof(state->pending));
+    return kOk;
+}
+
+Status zlc_sha224_final(SHA256_STATE* state, std::uint8_t* out) noexcept {
+    if (state == nullptr) return kSha224FinalNull;
+    std::uint8_t full[32];
+    mem::WipeOnExit wipe(full);
+    if (out == nullptr || zlc_sha256_final(state, full) != kOk) return kSha224FinalFailed;
+    std::memcpy(out, full, 28);
+    return kOk;
+}
+
+}  // namespace zlc::digest

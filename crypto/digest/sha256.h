@@ -1,0 +1,38 @@
+#pragma once
+// SHA-256 and SHA-224 (FIPS 180-4) with the library's state record and buffering.
+#include <cstddef>
+#include <cstdint>
+
+#include "crypto/core/status.h"
+
+namespace zlc::digest {
+
+// Field order is relied on by callers that read `h` after a 64-byte update.
+struct SHA256_STATE {
+    std::uint32_t bit_count_low;
+    std::uint32_t bit_count_high;
+    std::uint32_t final_fill;  // bytes in final_block; advanced only by final
+    std::uint32_t h[8];        // chaining value as host words
+    std::uint8_t final_block[64];
+    std::uint8_t pending[64];
+    std::uint8_t pending_count;  // 0..63 between calls
+};
+
+[[nodiscard]] Status zlc_sha256_init(SHA256_STATE* state) noexcept;
+[[nodiscard]] Status zlc_sha224_init(SHA256_STATE* state) noexcept;
+[[nodiscard]] Status zlc_sha256_update(SHA256_STATE* state, const std::uint8_t* data,
+                                       std::uint32_t length) noexcept;
+[[nodiscard]] Status zlc_sha224_update(SHA256_STATE* state, const std::uint8_t* data,
+                                       std::uint32_t length) noexcept;
+[[nodiscard]] Status zlc_sha256_final(SHA256_STATE* state, std::uint8_t* out) noexcept;
+[[nodiscard]] Status zlc_sha224_final(SHA256_STATE* state, std::uint8_t* out) noexcept;
+[[nodiscard]] Status zlc_sha256_compress(const std::uint8_t* block, SHA256_STATE* state) noexcept;
+
+// Compresses `blocks` consecutive 64-byte blocks into h, on the best path the CPU offers.
+void sha256_compress_blocks(std::uint32_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept;
+
+// The individual paths (the SHA-extensions one needs SHA and SSE4.1).
+void sha256_blocks_portable(std::uint32_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept;
+void sha256_blocks_shani(std::uint32_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept;
+
+}  // namespace zlc::digest
