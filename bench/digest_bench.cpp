@@ -32,6 +32,8 @@ BENCHMARK_CAPTURE(ZlcDigest, sha256, ZLC_SHA256)->Arg(64)->Arg(16384);
 BENCHMARK_CAPTURE(OpenSslDigest, sha256, EVP_sha256())->Arg(64)->Arg(16384);
 BENCHMARK_CAPTURE(ZlcDigest, sha224, ZLC_SHA224)->Arg(16384);
 BENCHMARK_CAPTURE(OpenSslDigest, sha224, EVP_sha224())->Arg(16384);
+BENCHMARK_CAPTURE(ZlcDigest, sha1, ZLC_SHA1)->Arg(64)->Arg(16384);
+BENCHMARK_CAPTURE(OpenSslDigest, sha1, EVP_sha1())->Arg(64)->Arg(16384);
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
+#include "crypto/digest/sha1.h"
 #include "crypto/digest/sha256.h"
 
 namespace zlc::digest {
@@ -54,7 +55,7 @@ constexpr DigestAlgorithm unbound(std::uint32_t id, const char* name, std::int32
 }
 
 const std::array<DigestAlgorithm, 8> kTable = {
-    unbound(ZLC_SHA1, "SHA1", 20, 64, true),
+    row<SHA1_STATE, zlc_sha1_init, zlc_sha1_update, zlc_sha1_final>(ZLC_SHA1, "SHA1", 20, 64, true),
     row<SHA256_STATE, zlc_sha224_init, zlc_sha224_update, zlc_sha224_final>(ZLC_SHA224, "SHA224", 28, 64, false),
     row<SHA256_STATE, zlc_sha256_init, zlc_sha256_update, zlc_sha256_final>(ZLC_SHA256, "SHA256", 32, 64, false),
     unbound(ZLC_SHA384, "SHA384", 48, 128, false),
