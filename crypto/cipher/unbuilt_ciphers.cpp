@@ -6,8 +6,6 @@ namespace zlc::cipher {
 
 const BlockCipherOps kAesOps{Module::Aes, 16, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
-const BlockCipherOps kDesOps{Module::Des, 8, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-
 const BlockCipherOps kTripleDesOps{Module::TripleDes, 8, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 const BlockCipherOps kAriaOps{Module::Aria, 16, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
