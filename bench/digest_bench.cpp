@@ -34,6 +34,10 @@ BENCHMARK_CAPTURE(ZlcDigest, sha224, ZLC_SHA224)->Arg(16384);
 BENCHMARK_CAPTURE(OpenSslDigest, sha224, EVP_sha224())->Arg(16384);
 BENCHMARK_CAPTURE(ZlcDigest, sha1, ZLC_SHA1)->Arg(64)->Arg(16384);
 BENCHMARK_CAPTURE(OpenSslDigest, sha1, EVP_sha1())->Arg(64)->Arg(16384);
+BENCHMARK_CAPTURE(ZlcDigest, sha512, ZLC_SHA512)->Arg(64)->Arg(16384);
+BENCHMARK_CAPTURE(OpenSslDigest, sha512, EVP_sha512())->Arg(64)->Arg(16384);
+BENCHMARK_CAPTURE(ZlcDigest, sha384, ZLC_SHA384)->Arg(16384);
+BENCHMARK_CAPTURE(OpenSslDigest, sha384, EVP_sha384())->Arg(16384);
 
 }  // namespace
 

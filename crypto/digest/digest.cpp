@@ -9,6 +9,7 @@
 #include "crypto/core/module_state.h"
 #include "crypto/digest/sha1.h"
 #include "crypto/digest/sha256.h"
+#include "crypto/digest/sha512.h"
 
 namespace zlc::digest {
 namespace {
@@ -58,8 +59,8 @@ const std::array<DigestAlgorithm, 8> kTable = {
     row<SHA1_STATE, zlc_sha1_init, zlc_sha1_update, zlc_sha1_final>(ZLC_SHA1, "SHA1", 20, 64, true),
     row<SHA256_STATE, zlc_sha224_init, zlc_sha224_update, zlc_sha224_final>(ZLC_SHA224, "SHA224", 28, 64, false),
     row<SHA256_STATE, zlc_sha256_init, zlc_sha256_update, zlc_sha256_final>(ZLC_SHA256, "SHA256", 32, 64, false),
-    unbound(ZLC_SHA384, "SHA384", 48, 128, false),
-    unbound(ZLC_SHA512, "SHA512", 64, 128, false),
+    row<SHA512_STATE, zlc_sha384_init, zlc_sha384_update, zlc_sha384_final>(ZLC_SHA384, "SHA384", 48, 128, false),
+    row<SHA512_STATE, zlc_sha512_init, zlc_sha512_update, zlc_sha512_final>(ZLC_SHA512, "SHA512", 64, 128, false),
     unbound(ZLC_MD5, "MD5", 16, 64, true),
     unbound(ZLC_HAS160, "HAS160", 20, 64, true),
     unbound(ZLC_MDC2, "MDC2", 16, 8, true),

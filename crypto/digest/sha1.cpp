@@ -34,7 +34,7 @@ void add_bits(SHA1_STATE* state, std::uint64_t bits) {
 
 // Round t of FIPS 180-4 6.1.2 step 3, with w[] the 16-word circular schedule.
 template <int T>
-inline void sha1_round(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d, std::uint32_t& e,
+[[gnu::always_inline]] inline void sha1_round(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d, std::uint32_t& e,
                   std::uint32_t w[16]) {
     std::uint32_t wt;
     if constexpr (T < 16) {
@@ -64,7 +64,7 @@ inline void sha1_round(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std
 
 // Rounds T..T+4, rotating the roles of the working variables instead of moving them.
 template <int T>
-inline void five_rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d, std::uint32_t& e,
+[[gnu::always_inline]] inline void five_rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d, std::uint32_t& e,
                         std::uint32_t w[16]) {
     sha1_round<T>(a, b, c, d, e, w);
     sha1_round<T + 1>(e, a, b, c, d, w);
@@ -74,7 +74,7 @@ inline void five_rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, st
 }
 
 template <int... G>
-inline void all_rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d, std::uint32_t& e,
+[[gnu::always_inline]] inline void all_rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d, std::uint32_t& e,
                        std::uint32_t w[16], std::integer_sequence<int, G...>) {
     (five_rounds<5 * G>(a, b, c, d, e, w), ...);
 }
