@@ -38,6 +38,8 @@ BENCHMARK_CAPTURE(ZlcDigest, sha512, ZLC_SHA512)->Arg(64)->Arg(16384);
 BENCHMARK_CAPTURE(OpenSslDigest, sha512, EVP_sha512())->Arg(64)->Arg(16384);
 BENCHMARK_CAPTURE(ZlcDigest, sha384, ZLC_SHA384)->Arg(16384);
 BENCHMARK_CAPTURE(OpenSslDigest, sha384, EVP_sha384())->Arg(16384);
+BENCHMARK_CAPTURE(ZlcDigest, md5, ZLC_MD5)->Arg(64)->Arg(16384);
+BENCHMARK_CAPTURE(OpenSslDigest, md5, EVP_md5())->Arg(64)->Arg(16384);
 
 }  // namespace
 

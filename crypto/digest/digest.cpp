@@ -7,6 +7,7 @@
 
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
+#include "crypto/digest/md5.h"
 #include "crypto/digest/sha1.h"
 #include "crypto/digest/sha256.h"
 #include "crypto/digest/sha512.h"
@@ -61,7 +62,7 @@ const std::array<DigestAlgorithm, 8> kTable = {
     row<SHA256_STATE, zlc_sha256_init, zlc_sha256_update, zlc_sha256_final>(ZLC_SHA256, "SHA256", 32, 64, false),
     row<SHA512_STATE, zlc_sha384_init, zlc_sha384_update, zlc_sha384_final>(ZLC_SHA384, "SHA384", 48, 128, false),
     row<SHA512_STATE, zlc_sha512_init, zlc_sha512_update, zlc_sha512_final>(ZLC_SHA512, "SHA512", 64, 128, false),
-    unbound(ZLC_MD5, "MD5", 16, 64, true),
+    row<MD5_STATE, zlc_md5_init, zlc_md5_update, zlc_md5_final>(ZLC_MD5, "MD5", 16, 64, true),
     unbound(ZLC_HAS160, "HAS160", 20, 64, true),
     unbound(ZLC_MDC2, "MDC2", 16, 8, true),
 };
