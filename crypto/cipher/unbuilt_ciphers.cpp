@@ -4,8 +4,6 @@
 
 namespace zlc::cipher {
 
-const BlockCipherOps kAesOps{Module::Aes, 16, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-
 const BlockCipherOps kTripleDesOps{Module::TripleDes, 8, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 const BlockCipherOps kAriaOps{Module::Aria, 16, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
@@ -17,7 +15,5 @@ const BlockCipherOps kRc5Ops{Module::Rc5, 8, nullptr, nullptr, nullptr, nullptr,
 const BlockCipherOps kBlowfishOps{Module::Blowfish, 8, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 const BlockCipherOps kRc2Ops{Module::Rc2, 8, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-
-const BlockCipherOps kLeaOps{Module::Lea, 16, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 }  // namespace zlc::cipher

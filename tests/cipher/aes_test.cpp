@@ -1,0 +1,270 @@
+// AES: FIPS 197 and NIST AESAVS / SP 800-38A vectors on every code path (portable, AES-NI, VAES),
+// the schedule record, argument checks, and a differential check against OpenSSL.
+#include "crypto/cipher/aes.h"
+
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+
+#include <cstring>
+#include <random>
+
+#include "crypto/cipher/block_cipher_ops.h"
+#include "crypto/platform/cpu.h"
+#include "tests/support/hex.h"
+#include "tests/support/library_seams.h"
+#include "tests/support/vector_file.h"
+
+namespace {
+
+using zlc::cipher::AES_KEY_SCHEDULE;
+using zlc::test::Bytes;
+using zlc::test::from_hex;
+using zlc::test::to_hex;
+namespace zc = zlc::cipher;
+
+enum class Path { Portable, AesNi, Vaes512 };
+
+struct Functions {
+    zc::BlocksFn ecb_encrypt;
+    zc::BlocksFn ecb_decrypt;
+    zc::CtrFn ctr;
+    zc::CbcFn cbc_encrypt;
+    zc::CbcFn cbc_decrypt;
+};
+
+template <auto F>
+void blocks(const void* s, const std::uint8_t* in, std::uint8_t* out, std::size_t n) {
+    F(static_cast<const AES_KEY_SCHEDULE*>(s), in, out, n);
+}
+template <auto F>
+void chained(const void* s, std::uint8_t* iv, const std::uint8_t* in, std::uint8_t* out, std::size_t n) {
+    F(static_cast<const AES_KEY_SCHEDULE*>(s), iv, in, out, n);
+}
+
+Functions functions(Path p) {
+    switch (p) {
+        case Path::AesNi:
+            return {blocks<zc::aes_encrypt_blocks_aesni>, blocks<zc::aes_decrypt_blocks_aesni>,
+                    chained<zc::aes_ctr_blocks_aesni>, chained<zc::aes_cbc_encrypt_blocks_aesni>,
+                    chained<zc::aes_cbc_decrypt_blocks_aesni>};
+        case Path::Vaes512:
+            return {blocks<zc::aes_encrypt_blocks_vaes512>, blocks<zc::aes_decrypt_blocks_vaes512>,
+                    chained<zc::aes_ctr_blocks_vaes512>, chained<zc::aes_cbc_encrypt_blocks_aesni>,
+                    chained<zc::aes_cbc_decrypt_blocks_vaes512>};
+        case Path::Portable:
+            break;
+    }
+    // Through the dispatchers, which the fixture forces onto the portable code.
+    return {blocks<zc::aes_encrypt_blocks>, blocks<zc::aes_decrypt_blocks>, chained<zc::aes_ctr_blocks>,
+            chained<zc::aes_cbc_encrypt_blocks>, chained<zc::aes_cbc_decrypt_blocks>};
+}
+
+class AesPaths : public ::testing::TestWithParam<Path> {
+protected:
+    void SetUp() override {
+        const auto& cpu = zlc::platform::cpu_features();
+        if (GetParam() == Path::AesNi && !cpu.aesni) GTEST_SKIP() << "no AES-NI";
+        if (GetParam() == Path::Vaes512 && !(cpu.vaes && cpu.avx512f && cpu.avx512bw)) GTEST_SKIP() << "no VAES";
+    }
+
+    static AES_KEY_SCHEDULE schedule(const Bytes& key, bool encrypt) {
+        AES_KEY_SCHEDULE s{};
+        const auto n = static_cast<std::uint32_t>(key.size());
+        EXPECT_EQ(encrypt ? zc::AesSetEncryptKey(&s, n, key.data()) : zc::AesSetDecryptKey(&s, n, key.data()), 0u);
+        return s;
+    }
+
+    zlc::test::PortablePathsScope portable_{GetParam() == Path::Portable};
+    Functions f_ = functions(GetParam());
+};
+
+TEST_P(AesPaths, Fips197AppendixC) {
+    for (const auto& r : zlc::test::read_vector_file("aes/fips197_appendix_c.txt")) {
+        const Bytes key = from_hex(r.at("KEY"));
+        const AES_KEY_SCHEDULE enc = schedule(key, true);
+        if (r.has("LAST_WORD")) {
+            const std::uint32_t rounds = static_cast<std::uint32_t>(key.size()) / 4 + 6;
+            EXPECT_EQ(enc.rounds, rounds);
+            EXPECT_EQ(enc.round_keys[4 * rounds + 3], std::stoul(r.at("LAST_WORD"), nullptr, 16)) << r.line;
+            continue;
+        }
+        Bytes block = from_hex(r.at("PT"));
+        f_.ecb_encrypt(&enc, block.data(), block.data(), 1);
+        EXPECT_EQ(to_hex(block), r.at("CT")) << r.line;
+        const AES_KEY_SCHEDULE dec = schedule(key, false);
+        f_.ecb_decrypt(&dec, block.data(), block.data(), 1);
+        EXPECT_EQ(to_hex(block), r.at("PT")) << r.line;
+        // The named single-block functions agree.
+        zc::AesEncryptBlock(&enc, block.data(), block.data());
+        EXPECT_EQ(to_hex(block), r.at("CT")) << r.line;
+        zc::AesDecryptBlock(&dec, block.data(), block.data());
+        EXPECT_EQ(to_hex(block), r.at("PT")) << r.line;
+    }
+}
+
+TEST_P(AesPaths, CavpEcbAndCbc) {
+    const char* files[] = {"aes/ECBMMT128.rsp",    "aes/ECBMMT192.rsp",     "aes/ECBMMT256.rsp",
+                           "aes/ECBGFSbox128.rsp", "aes/ECBKeySbox192.rsp", "aes/ECBVarTxt256.rsp",
+                           "aes/CBCMMT128.rsp",    "aes/CBCMMT192.rsp",     "aes/CBCMMT256.rsp"};
+    for (const char* file : files) {
+        const bool cbc = std::strncmp(file, "aes/CBC", 7) == 0;
+        const auto records = zlc::test::read_vector_file(file);
+        ASSERT_GT(records.size(), 10u) << file;
+        for (const auto& r : records) {
+            const bool encrypt = r.section == "ENCRYPT";
+            const Bytes key = from_hex(r.at("KEY"));
+            const Bytes in = from_hex(r.at(encrypt ? "PLAINTEXT" : "CIPHERTEXT"));
+            const AES_KEY_SCHEDULE s = schedule(key, encrypt);
+            Bytes out(in.size());
+            if (cbc) {
+                Bytes iv = from_hex(r.at("IV"));
+                (encrypt ? f_.cbc_encrypt : f_.cbc_decrypt)(&s, iv.data(), in.data(), out.data(), in.size() / 16);
+                // The chaining value is left at the last ciphertext block.
+                const Bytes& ct = encrypt ? out : in;
+                EXPECT_EQ(to_hex(iv), to_hex(ct.data() + ct.size() - 16, 16)) << file << " line " << r.line;
+            } else {
+                (encrypt ? f_.ecb_encrypt : f_.ecb_decrypt)(&s, in.data(), out.data(), in.size() / 16);
+            }
+            EXPECT_EQ(to_hex(out), r.at(encrypt ? "CIPHERTEXT" : "PLAINTEXT")) << file << " line " << r.line;
+        }
+    }
+}
+
+TEST_P(AesPaths, Sp80038aEcbCbcCtr) {
+    int checked = 0;
+    for (const auto& r : zlc::test::read_vector_file("aes/sp800_38a_examples.txt")) {
+        const std::string& mode = r.at("MODE");
+        if (mode != "ECB" && mode != "CBC" && mode != "CTR") continue;
+        const Bytes key = from_hex(r.at("KEY"));
+        const Bytes pt = from_hex(r.at("PT"));
+        const std::size_t n = pt.size() / 16;
+        const AES_KEY_SCHEDULE enc = schedule(key, true);
+        const AES_KEY_SCHEDULE dec = schedule(key, false);
+        Bytes ct(pt.size());
+        Bytes back(pt.size());
+        if (mode == "ECB") {
+            f_.ecb_encrypt(&enc, pt.data(), ct.data(), n);
+            f_.ecb_decrypt(&dec, ct.data(), back.data(), n);
+        } else if (mode == "CBC") {
+            Bytes iv = from_hex(r.at("IV"));
+            f_.cbc_encrypt(&enc, iv.data(), pt.data(), ct.data(), n);
+            iv = from_hex(r.at("IV"));
+            f_.cbc_decrypt(&dec, iv.data(), ct.data(), back.data(), n);
+        } else {
+            Bytes counter = from_hex(r.at("IV"));
+            f_.ctr(&enc, counter.data(), pt.data(), ct.data(), n);
+            counter = from_hex(r.at("IV"));
+            f_.ctr(&enc, counter.data(), ct.data(), back.data(), n);
+        }
+        EXPECT_EQ(to_hex(ct), r.at("CT")) << r.line;
+        EXPECT_EQ(back, pt) << r.line;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 9);
+}
+
+// OpenSSL as the oracle: random keys, IVs and lengths (across the 8- and 32-block batches), in place
+// and not, with counters that wrap their low 64 bits or all 128 bits inside a call.
+TEST_P(AesPaths, MatchesOpenSsl) {
+    std::mt19937_64 rng(0xAE5);
+    const EVP_CIPHER* ciphers[3][3] = {{EVP_aes_128_ecb(), EVP_aes_128_cbc(), EVP_aes_128_ctr()},
+                                       {EVP_aes_192_ecb(), EVP_aes_192_cbc(), EVP_aes_192_ctr()},
+                                       {EVP_aes_256_ecb(), EVP_aes_256_cbc(), EVP_aes_256_ctr()}};
+    for (int trial = 0; trial < 90; ++trial) {
+        const int size = trial % 3;
+        const int mode = (trial / 3) % 3;
+        const bool in_place = trial % 2 == 0;
+        const Bytes key = zlc::test::random_bytes(16 + 8 * static_cast<std::size_t>(size), rng());
+        Bytes iv = zlc::test::random_bytes(16, rng());
+        if (mode == 2 && trial % 4 == 1) std::memset(iv.data() + 8, 0xFF, 7);
+        if (mode == 2 && trial % 4 == 3) std::memset(iv.data(), 0xFF, 15);
+        const std::size_t n = rng() % 80;
+        const Bytes pt = zlc::test::random_bytes(16 * n, rng());
+
+        Bytes expected(pt.size() + 16);
+        int len = 0;
+        EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+        ASSERT_EQ(EVP_EncryptInit_ex(ctx, ciphers[size][mode], nullptr, key.data(), iv.data()), 1);
+        EVP_CIPHER_CTX_set_padding(ctx, 0);
+        ASSERT_EQ(EVP_EncryptUpdate(ctx, expected.data(), &len, pt.data(), static_cast<int>(pt.size())), 1);
+        EVP_CIPHER_CTX_free(ctx);
+        expected.resize(pt.size());
+
+        const AES_KEY_SCHEDULE enc = schedule(key, true);
+        const AES_KEY_SCHEDULE dec = schedule(key, false);
+        Bytes buffer = pt;
+        Bytes out(pt.size());
+        std::uint8_t* dst = in_place ? buffer.data() : out.data();
+        Bytes chain = iv;
+        if (mode == 0) f_.ecb_encrypt(&enc, buffer.data(), dst, n);
+        if (mode == 1) f_.cbc_encrypt(&enc, chain.data(), buffer.data(), dst, n);
+        if (mode == 2) f_.ctr(&enc, chain.data(), buffer.data(), dst, n);
+        ASSERT_EQ(to_hex(dst, pt.size()), to_hex(expected)) << "trial " << trial;
+
+        // Decrypt back, in the same placement.
+        chain = iv;
+        std::memcpy(buffer.data(), expected.data(), expected.size());
+        if (mode == 0) f_.ecb_decrypt(&dec, buffer.data(), dst, n);
+        if (mode == 1) f_.cbc_decrypt(&dec, chain.data(), buffer.data(), dst, n);
+        if (mode == 2) f_.ctr(&enc, chain.data(), buffer.data(), dst, n);
+        ASSERT_EQ(to_hex(dst, pt.size()), to_hex(pt)) << "trial " << trial;
+        if (mode == 2) {
+            // The counter ends n past the IV, as one 128-bit big-endian integer.
+            Bytes next = iv;
+            for (std::size_t i = 0; i < n; ++i) {
+                for (int b = 15; b >= 0 && ++next[b] == 0; --b) {
+                }
+            }
+            EXPECT_EQ(chain, next) << "trial " << trial;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, AesPaths, ::testing::Values(Path::Portable, Path::AesNi, Path::Vaes512),
+                         [](const auto& info) {
+                             return info.param == Path::Portable ? "Portable"
+                                    : info.param == Path::AesNi  ? "AesNi"
+                                                                 : "Vaes512";
+                         });
+
+TEST(Aes, KeySetupRefusesBadArguments) {
+    AES_KEY_SCHEDULE s{};
+    const Bytes key(32, 0x11);
+    for (auto set : {zc::AesSetEncryptKey, zc::AesSetDecryptKey}) {
+        EXPECT_EQ(set(&s, 16, nullptr), 0x0101002Bu);
+        EXPECT_EQ(set(nullptr, 16, key.data()), 0x0101002Bu);
+        for (std::uint32_t bad : {0u, 8u, 15u, 17u, 20u, 33u, 0xFFFFFFF0u}) EXPECT_EQ(set(&s, bad, key.data()), 0x0101002Bu);
+        for (std::uint32_t good : {16u, 24u, 32u}) EXPECT_EQ(set(&s, good, key.data()), 0u);
+    }
+}
+
+TEST(Aes, DecryptionScheduleMirrorsEncryptionSchedule) {
+    const Bytes key = from_hex("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4");
+    AES_KEY_SCHEDULE enc{};
+    AES_KEY_SCHEDULE dec{};
+    ASSERT_EQ(zc::AesSetEncryptKey(&enc, 32, key.data()), 0u);
+    ASSERT_EQ(zc::AesSetDecryptKey(&dec, 32, key.data()), 0u);
+    ASSERT_EQ(dec.rounds, 14u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(dec.round_keys[i], enc.round_keys[56 + i]);
+        EXPECT_EQ(dec.round_keys[56 + i], enc.round_keys[i]);
+    }
+}
+
+TEST(Aes, UnitDescriptor) {
+    const auto& ops = zc::kAesOps;
+    EXPECT_EQ(ops.module, zlc::Module::Aes);
+    EXPECT_EQ(ops.block_length, 16u);
+    AES_KEY_SCHEDULE s{};
+    const Bytes key(16, 0x22);
+    EXPECT_EQ(ops.set_encrypt_key(&s, key.data(), 16, 0), 0u);
+    // The key setup of the unit refuses a null key, unlike a schedule left unset.
+    EXPECT_EQ(ops.set_encrypt_key(&s, nullptr, 16, 0), 0x02020024u);
+    EXPECT_EQ(ops.set_decrypt_key(&s, nullptr, 16, 0), 0x02020024u);
+    EXPECT_EQ(ops.set_decrypt_key(&s, key.data(), 20, 0), 0x02020024u);
+    EXPECT_NE(ops.ctr_blocks, nullptr);
+    EXPECT_NE(ops.cbc_encrypt_blocks, nullptr);
+    EXPECT_NE(ops.cbc_decrypt_blocks, nullptr);
+}
+
+}  // namespace
