@@ -7,6 +7,7 @@
 
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
+#include "crypto/digest/has160.h"
 #include "crypto/digest/md5.h"
 #include "crypto/digest/sha1.h"
 #include "crypto/digest/sha256.h"
@@ -63,7 +64,7 @@ const std::array<DigestAlgorithm, 8> kTable = {
     row<SHA512_STATE, zlc_sha384_init, zlc_sha384_update, zlc_sha384_final>(ZLC_SHA384, "SHA384", 48, 128, false),
     row<SHA512_STATE, zlc_sha512_init, zlc_sha512_update, zlc_sha512_final>(ZLC_SHA512, "SHA512", 64, 128, false),
     row<MD5_STATE, zlc_md5_init, zlc_md5_update, zlc_md5_final>(ZLC_MD5, "MD5", 16, 64, true),
-    unbound(ZLC_HAS160, "HAS160", 20, 64, true),
+    row<HAS160_STATE, zlc_has160_init, zlc_has160_update, zlc_has160_final>(ZLC_HAS160, "HAS160", 20, 64, true),
     unbound(ZLC_MDC2, "MDC2", 16, 8, true),
 };
 
