@@ -5,6 +5,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/core/bytes.h"
@@ -196,6 +197,11 @@ bool use_vaes512() {
     return cpu.vaes && cpu.avx512f && cpu.avx512bw;
 }
 
+bool use_vaes256() {
+    const auto& cpu = platform::cpu_features();
+    return cpu.vaes && cpu.avx2;
+}
+
 bool use_aesni() { return platform::cpu_features().aesni; }
 
 // Adapters for the block cipher unit.
@@ -258,6 +264,7 @@ void AesDecryptBlock(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in, s
 void aes_encrypt_blocks(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
                         std::size_t blocks) noexcept {
     if (use_vaes512()) return aes_encrypt_blocks_vaes512(s, in, out, blocks);
+    if (use_vaes256()) return aes_encrypt_blocks_vaes256(s, in, out, blocks);
     if (use_aesni()) return aes_encrypt_blocks_aesni(s, in, out, blocks);
     for (std::size_t i = 0; i < blocks; ++i) encrypt_block_portable(s, in + 16 * i, out + 16 * i);
 }
@@ -265,6 +272,7 @@ void aes_encrypt_blocks(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::
 void aes_decrypt_blocks(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
                         std::size_t blocks) noexcept {
     if (use_vaes512()) return aes_decrypt_blocks_vaes512(s, in, out, blocks);
+    if (use_vaes256()) return aes_decrypt_blocks_vaes256(s, in, out, blocks);
     if (use_aesni()) return aes_decrypt_blocks_aesni(s, in, out, blocks);
     for (std::size_t i = 0; i < blocks; ++i) decrypt_block_portable(s, in + 16 * i, out + 16 * i);
 }
@@ -272,6 +280,7 @@ void aes_decrypt_blocks(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::
 void aes_ctr_blocks(const AES_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
                     std::size_t blocks) noexcept {
     if (use_vaes512()) return aes_ctr_blocks_vaes512(s, counter, in, out, blocks);
+    if (use_vaes256()) return aes_ctr_blocks_vaes256(s, counter, in, out, blocks);
     if (use_aesni()) return aes_ctr_blocks_aesni(s, counter, in, out, blocks);
     std::uint8_t keystream[16];
     for (std::size_t i = 0; i < blocks; ++i) {
@@ -295,6 +304,7 @@ void aes_cbc_encrypt_blocks(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, cons
 void aes_cbc_decrypt_blocks(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
                             std::uint8_t* out, std::size_t blocks) noexcept {
     if (use_vaes512()) return aes_cbc_decrypt_blocks_vaes512(s, chain, in, out, blocks);
+    if (use_vaes256()) return aes_cbc_decrypt_blocks_vaes256(s, chain, in, out, blocks);
     if (use_aesni()) return aes_cbc_decrypt_blocks_aesni(s, chain, in, out, blocks);
     std::uint8_t c[16];
     std::uint8_t p[16];

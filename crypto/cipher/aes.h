@@ -42,8 +42,8 @@ void aes_cbc_encrypt_blocks(const AES_KEY_SCHEDULE* schedule, std::uint8_t* chai
 void aes_cbc_decrypt_blocks(const AES_KEY_SCHEDULE* schedule, std::uint8_t* chain, const std::uint8_t* in,
                             std::uint8_t* out, std::size_t blocks) noexcept;
 
-// The x86 paths (aes_x86.cpp): AES-NI with 8 blocks in flight, and VAES over 512-bit registers
-// (needs AVX-512F/BW).
+// The x86 paths (aes_x86.cpp): AES-NI with 8 blocks in flight, VAES over 256-bit registers (needs
+// AVX2) and over 512-bit registers (needs AVX-512F/BW).
 std::uint32_t aes_sub_word_aesni(std::uint32_t word) noexcept;
 void aes_encrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
                               std::size_t blocks) noexcept;
@@ -55,6 +55,14 @@ void aes_cbc_encrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint8_t* chain
                                   std::uint8_t* out, std::size_t blocks) noexcept;
 void aes_cbc_decrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
                                   std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_encrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
+                                std::size_t blocks) noexcept;
+void aes_decrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
+                                std::size_t blocks) noexcept;
+void aes_ctr_blocks_vaes256(const AES_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in,
+                            std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_cbc_decrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
+                                    std::uint8_t* out, std::size_t blocks) noexcept;
 void aes_encrypt_blocks_vaes512(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
                                 std::size_t blocks) noexcept;
 void aes_decrypt_blocks_vaes512(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,

@@ -1,5 +1,6 @@
 // AES with the AES-NI instructions (eight blocks in flight where the mode allows it) and with VAES
-// over 512-bit registers (four blocks per register, 32 in flight). The schedule's round-key words are
+// over 256-bit registers (two blocks per register, 16 in flight) or 512-bit registers (four blocks
+// per register, 32 in flight). The schedule's round-key words are
 // big-endian, so each round key is byte-swapped once per call.
 // GCC 12's AVX-512 intrinsics seed their results with self-initialised undefined vectors, which
 // -Wmaybe-uninitialized reports inside the header.
@@ -13,6 +14,7 @@
 #include "crypto/core/memory.h"
 
 #define ZLC_AESNI __attribute__((target("aes,sse4.1,ssse3")))
+#define ZLC_VAES256 __attribute__((target("vaes,aes,avx2,sse4.1,ssse3")))
 #define ZLC_VAES512 __attribute__((target("vaes,aes,avx512f,avx512bw,sse4.1,ssse3")))
 
 namespace zlc::cipher {
@@ -76,6 +78,44 @@ ZLC_AESNI inline __m128i counter_block(Counter c) {
     const __m128i reverse = _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     return _mm_shuffle_epi8(_mm_set_epi64x(static_cast<long long>(c.hi), static_cast<long long>(c.lo)), reverse);
 }
+
+// 256-bit helpers.
+struct HalfWideKeys {
+    __m256i k[15];
+};
+
+ZLC_VAES256 void broadcast_keys(const RoundKeys& rk, std::uint32_t rounds, HalfWideKeys& wk) {
+    for (std::uint32_t r = 0; r <= rounds; ++r) wk.k[r] = _mm256_broadcastsi128_si256(rk.k[r]);
+}
+
+template <int N>
+ZLC_VAES256 inline void encrypt_wide(__m256i* x, const HalfWideKeys& wk, std::uint32_t rounds) {
+#pragma GCC unroll 8
+    for (int i = 0; i < N; ++i) x[i] = _mm256_xor_si256(x[i], wk.k[0]);
+    for (std::uint32_t r = 1; r < rounds; ++r) {
+#pragma GCC unroll 8
+        for (int i = 0; i < N; ++i) x[i] = _mm256_aesenc_epi128(x[i], wk.k[r]);
+    }
+#pragma GCC unroll 8
+    for (int i = 0; i < N; ++i) x[i] = _mm256_aesenclast_epi128(x[i], wk.k[rounds]);
+}
+
+template <int N>
+ZLC_VAES256 inline void decrypt_wide(__m256i* x, const HalfWideKeys& wk, std::uint32_t rounds) {
+#pragma GCC unroll 8
+    for (int i = 0; i < N; ++i) x[i] = _mm256_xor_si256(x[i], wk.k[0]);
+    for (std::uint32_t r = 1; r < rounds; ++r) {
+#pragma GCC unroll 8
+        for (int i = 0; i < N; ++i) x[i] = _mm256_aesdec_epi128(x[i], wk.k[r]);
+    }
+#pragma GCC unroll 8
+    for (int i = 0; i < N; ++i) x[i] = _mm256_aesdeclast_epi128(x[i], wk.k[rounds]);
+}
+
+ZLC_VAES256 inline __m256i load_half(const std::uint8_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+ZLC_VAES256 inline void store_half(std::uint8_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
 
 // 512-bit helpers.
 struct WideKeys {
@@ -221,6 +261,110 @@ ZLC_AESNI void aes_cbc_decrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint
         prev = c;
     }
     store(chain, prev);
+}
+
+ZLC_VAES256 void aes_encrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
+                                            std::size_t blocks) noexcept {
+    if (blocks < 16) return aes_encrypt_blocks_aesni(s, in, out, blocks);
+    RoundKeys rk;
+    mem::WipeOnExit wipe(rk);
+    load_round_keys(s, rk);
+    const std::uint32_t rounds = s->rounds;
+    HalfWideKeys wk;
+    mem::WipeOnExit wipe_wide(wk);
+    broadcast_keys(rk, rounds, wk);
+    for (; blocks >= 16; blocks -= 16, in += 256, out += 256) {
+        __m256i x[8];
+        for (int i = 0; i < 8; ++i) x[i] = load_half(in + 32 * i);
+        encrypt_wide<8>(x, wk, rounds);
+        for (int i = 0; i < 8; ++i) store_half(out + 32 * i, x[i]);
+    }
+    if (blocks > 0) aes_encrypt_blocks_aesni(s, in, out, blocks);
+}
+
+ZLC_VAES256 void aes_decrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
+                                            std::size_t blocks) noexcept {
+    if (blocks < 16) return aes_decrypt_blocks_aesni(s, in, out, blocks);
+    RoundKeys rk;
+    mem::WipeOnExit wipe(rk);
+    load_round_keys(s, rk);
+    const std::uint32_t rounds = s->rounds;
+    HalfWideKeys wk;
+    mem::WipeOnExit wipe_wide(wk);
+    broadcast_keys(rk, rounds, wk);
+    for (; blocks >= 16; blocks -= 16, in += 256, out += 256) {
+        __m256i x[8];
+        for (int i = 0; i < 8; ++i) x[i] = load_half(in + 32 * i);
+        decrypt_wide<8>(x, wk, rounds);
+        for (int i = 0; i < 8; ++i) store_half(out + 32 * i, x[i]);
+    }
+    if (blocks > 0) aes_decrypt_blocks_aesni(s, in, out, blocks);
+}
+
+ZLC_VAES256 void aes_ctr_blocks_vaes256(const AES_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in,
+                                        std::uint8_t* out, std::size_t blocks) noexcept {
+    if (blocks < 16) return aes_ctr_blocks_aesni(s, counter, in, out, blocks);
+    RoundKeys rk;
+    mem::WipeOnExit wipe(rk);
+    load_round_keys(s, rk);
+    const std::uint32_t rounds = s->rounds;
+    HalfWideKeys wk;
+    mem::WipeOnExit wipe_wide(wk);
+    broadcast_keys(rk, rounds, wk);
+    const __m256i reverse =
+        _mm256_broadcastsi128_si256(_mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    const __m256i step = _mm256_set_epi64x(0, 2, 0, 2);
+    Counter c = read_counter(counter);
+    for (; blocks >= 16; blocks -= 16, in += 256, out += 256) {
+        __m256i x[8];
+        if (c.lo <= UINT64_MAX - 16) {
+            const auto hi = static_cast<long long>(c.hi);
+            const auto lo = static_cast<long long>(c.lo);
+            __m256i v = _mm256_add_epi64(_mm256_set_epi64x(hi, lo, hi, lo), _mm256_set_epi64x(0, 1, 0, 0));
+            for (int i = 0; i < 8; ++i) {
+                x[i] = _mm256_shuffle_epi8(v, reverse);
+                v = _mm256_add_epi64(v, step);
+            }
+        } else {
+            for (int i = 0; i < 8; ++i) {
+                const std::uint64_t base = 2 * static_cast<std::uint64_t>(i);
+                x[i] = _mm256_set_m128i(counter_block(add(c, base + 1)), counter_block(add(c, base)));
+            }
+        }
+        c = add(c, 16);
+        encrypt_wide<8>(x, wk, rounds);
+        for (int i = 0; i < 8; ++i) store_half(out + 32 * i, _mm256_xor_si256(x[i], load_half(in + 32 * i)));
+    }
+    write_counter(counter, c);
+    if (blocks > 0) aes_ctr_blocks_aesni(s, counter, in, out, blocks);
+}
+
+ZLC_VAES256 void aes_cbc_decrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, std::uint8_t* chain,
+                                                const std::uint8_t* in, std::uint8_t* out,
+                                                std::size_t blocks) noexcept {
+    if (blocks < 16) return aes_cbc_decrypt_blocks_aesni(s, chain, in, out, blocks);
+    RoundKeys rk;
+    mem::WipeOnExit wipe(rk);
+    load_round_keys(s, rk);
+    const std::uint32_t rounds = s->rounds;
+    HalfWideKeys wk;
+    mem::WipeOnExit wipe_wide(wk);
+    broadcast_keys(rk, rounds, wk);
+    // The high lane of `prev` is the ciphertext block before the current batch.
+    __m256i prev = _mm256_broadcastsi128_si256(load(chain));
+    for (; blocks >= 16; blocks -= 16, in += 256, out += 256) {
+        __m256i c[8];
+        __m256i x[8];
+        for (int i = 0; i < 8; ++i) x[i] = c[i] = load_half(in + 32 * i);
+        decrypt_wide<8>(x, wk, rounds);
+        store_half(out, _mm256_xor_si256(x[0], _mm256_permute2x128_si256(prev, c[0], 0x21)));
+        for (int i = 1; i < 8; ++i) {
+            store_half(out + 32 * i, _mm256_xor_si256(x[i], _mm256_permute2x128_si256(c[i - 1], c[i], 0x21)));
+        }
+        prev = c[7];
+    }
+    store(chain, _mm256_extracti128_si256(prev, 1));
+    if (blocks > 0) aes_cbc_decrypt_blocks_aesni(s, chain, in, out, blocks);
 }
 
 ZLC_VAES512 void aes_encrypt_blocks_vaes512(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,

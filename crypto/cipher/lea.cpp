@@ -184,6 +184,7 @@ void lea_decrypt_blocks(const LEA_KEY_SCHEDULE* s, const std::uint8_t* in, std::
 void lea_ctr_blocks(const LEA_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
                     std::size_t blocks) noexcept {
     std::uint8_t keystream[16 * kBatch];
+    const std::size_t used = blocks < kBatch ? blocks : kBatch;
     while (blocks > 0) {
         const std::size_t n = blocks < kBatch ? blocks : kBatch;
         for (std::size_t i = 0; i < n; ++i) {
@@ -194,7 +195,7 @@ void lea_ctr_blocks(const LEA_KEY_SCHEDULE* s, std::uint8_t* counter, const std:
         xor_bytes(out, in, keystream, 16 * n);
         in += 16 * n, out += 16 * n, blocks -= n;
     }
-    platform::secure_zero(keystream, sizeof(keystream));
+    platform::secure_zero(keystream, 16 * used);
 }
 
 void lea_cbc_encrypt_blocks(const LEA_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
