@@ -13,7 +13,8 @@
 namespace zlc::digest {
 namespace {
 
-constexpr std::array<std::uint32_t, 5> kIv = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
+constexpr std::array<std::uint32_t, 5> kIv = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476,
+                                              0xc3d2e1f0};
 constexpr std::uint32_t kK[4] = {0x00000000, 0x5a827999, 0x6ed9eba1, 0x8f1bbcdc};
 
 // Message word used at each step of each round; 16 to 19 are the round's additional words.
@@ -26,28 +27,33 @@ constexpr int kOrder[4][20] = {
 constexpr int kRotateA[20] = {5, 11, 7, 15, 6, 13, 8, 14, 7, 12, 9, 11, 8, 15, 6, 12, 9, 14, 5, 13};
 constexpr int kRotateB[4] = {10, 17, 25, 30};
 
-constexpr Status st(std::uint8_t op, std::uint16_t reason) { return make_status(Module::Has160, op, reason); }
+constexpr Status st(std::uint8_t op, std::uint16_t reason) {
+    return make_status(Module::Has160, op, reason);
+}
 constexpr Status kInitNull = st(0x01, REASON_NULL_ARGUMENT);
 constexpr Status kUpdateNull = st(0x02, REASON_NULL_ARGUMENT);
 constexpr Status kUpdateEmpty = st(0x02, REASON_INVALID_ARGUMENT);
 constexpr Status kFinalNull = st(0x03, REASON_NULL_ARGUMENT);
 
-[[gnu::always_inline]] inline std::uint32_t word(const std::uint8_t* block, int i) { return load_le32(block + 4 * i); }
+[[gnu::always_inline]] inline std::uint32_t word(const std::uint8_t* block, int i) {
+    return load_le32(block + 4 * i);
+}
 
 // Additional word 16 + G of round R: the XOR of the four message words of the round's group G,
 // the words that round uses at steps 5G + 1 to 5G + 4.
 template <int R, int G>
 [[gnu::always_inline]] inline std::uint32_t additional_word(const std::uint8_t* block) {
     constexpr int g = G;
-    return word(block, kOrder[R][5 * g + 1]) ^ word(block, kOrder[R][5 * g + 2]) ^ word(block, kOrder[R][5 * g + 3]) ^
-           word(block, kOrder[R][5 * g + 4]);
+    return word(block, kOrder[R][5 * g + 1]) ^ word(block, kOrder[R][5 * g + 2]) ^
+           word(block, kOrder[R][5 * g + 3]) ^ word(block, kOrder[R][5 * g + 4]);
 }
 
 // Step J of round R with the roles of the chaining variables rotated by the caller: the new A
 // is written over E and B is rotated in place.
 template <int R, int J>
-[[gnu::always_inline]] inline void has160_step(std::uint32_t a, std::uint32_t& b, std::uint32_t c, std::uint32_t d,
-                                               std::uint32_t& e, const std::uint8_t* block,
+[[gnu::always_inline]] inline void has160_step(std::uint32_t a, std::uint32_t& b, std::uint32_t c,
+                                               std::uint32_t d, std::uint32_t& e,
+                                               const std::uint8_t* block,
                                                const std::uint32_t extra[4]) {
     constexpr int l = kOrder[R][J];
     const std::uint32_t x = l < 16 ? word(block, l) : extra[l - 16];
@@ -66,8 +72,9 @@ template <int R, int J>
 }
 
 template <int R, int J>
-[[gnu::always_inline]] inline void five_steps(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d,
-                                              std::uint32_t& e, const std::uint8_t* block,
+[[gnu::always_inline]] inline void five_steps(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
+                                              std::uint32_t& d, std::uint32_t& e,
+                                              const std::uint8_t* block,
                                               const std::uint32_t extra[4]) {
     has160_step<R, J>(a, b, c, d, e, block, extra);
     has160_step<R, J + 1>(e, a, b, c, d, block, extra);
@@ -77,8 +84,9 @@ template <int R, int J>
 }
 
 template <int R>
-[[gnu::always_inline]] inline void has160_round(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
-                                                std::uint32_t& d, std::uint32_t& e, const std::uint8_t* block) {
+[[gnu::always_inline]] inline void has160_round(std::uint32_t& a, std::uint32_t& b,
+                                                std::uint32_t& c, std::uint32_t& d,
+                                                std::uint32_t& e, const std::uint8_t* block) {
     const std::uint32_t extra[4] = {additional_word<R, 0>(block), additional_word<R, 1>(block),
                                     additional_word<R, 2>(block), additional_word<R, 3>(block)};
     five_steps<R, 0>(a, b, c, d, e, block, extra);
@@ -89,7 +97,8 @@ template <int R>
 
 }  // namespace
 
-void has160_compress_blocks(std::uint32_t h[5], const std::uint8_t* data, std::size_t blocks) noexcept {
+void has160_compress_blocks(std::uint32_t h[5], const std::uint8_t* data,
+                            std::size_t blocks) noexcept {
     // Message words are read straight from the block: nothing derived from it is left on the stack.
     while (blocks-- > 0) {
         std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
@@ -127,7 +136,8 @@ Status zlc_has160_init(HAS160_STATE* state) noexcept {
     return kOk;
 }
 
-Status zlc_has160_update(HAS160_STATE* state, const std::uint8_t* data, std::uint32_t length) noexcept {
+Status zlc_has160_update(HAS160_STATE* state, const std::uint8_t* data,
+                         std::uint32_t length) noexcept {
     if (state == nullptr) return kUpdateNull;
     if (length == 0) return kUpdateEmpty;
     if (data == nullptr) return kUpdateNull;

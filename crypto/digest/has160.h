@@ -18,7 +18,8 @@ struct HAS160_STATE {
 
 [[nodiscard]] Status zlc_has160_init(HAS160_STATE* state) noexcept;
 // Refuses a length of 0 (0x0E02002B), unlike the SHA routines.
-[[nodiscard]] Status zlc_has160_update(HAS160_STATE* state, const std::uint8_t* data, std::uint32_t length) noexcept;
+[[nodiscard]] Status zlc_has160_update(HAS160_STATE* state, const std::uint8_t* data,
+                                       std::uint32_t length) noexcept;
 // Leaves the state as it is: the caller initialises it again before the next message.
 [[nodiscard]] Status zlc_has160_final(HAS160_STATE* state, std::uint8_t* out) noexcept;
 // One 64-byte block into state->h; the pointers are not checked (callers pass valid ones).
@@ -28,6 +29,7 @@ struct HAS160_STATE {
 void has160_count_bytes(HAS160_STATE* state, std::uint32_t length) noexcept;
 
 // Compresses `blocks` consecutive 64-byte blocks into h.
-void has160_compress_blocks(std::uint32_t h[5], const std::uint8_t* data, std::size_t blocks) noexcept;
+void has160_compress_blocks(std::uint32_t h[5], const std::uint8_t* data,
+                            std::size_t blocks) noexcept;
 
 }  // namespace zlc::digest

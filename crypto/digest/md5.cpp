@@ -29,7 +29,9 @@ constexpr std::array<std::uint32_t, 64> kT = {
 
 constexpr int kShift[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
 
-constexpr Status st(std::uint8_t op, std::uint16_t reason) { return make_status(Module::Md5, op, reason); }
+constexpr Status st(std::uint8_t op, std::uint16_t reason) {
+    return make_status(Module::Md5, op, reason);
+}
 constexpr Status kInitNull = st(0x01, REASON_NULL_ARGUMENT);
 constexpr Status kUpdateNull = st(0x02, REASON_NULL_ARGUMENT);
 constexpr Status kUpdateEmpty = st(0x02, REASON_INVALID_ARGUMENT);
@@ -40,10 +42,13 @@ constexpr Status kFinalStep = st(0x03, REASON_STEP_FAILED);
 // Step I of RFC 1321 3.4 with the roles of a, b, c, d rotated by the caller. The constant and
 // message word are added first, off the chain through b.
 template <int I>
-[[gnu::always_inline]] inline void md5_step(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
-                                            const std::uint8_t* block) {
+[[gnu::always_inline]] inline void md5_step(std::uint32_t& a, std::uint32_t b, std::uint32_t c,
+                                            std::uint32_t d, const std::uint8_t* block) {
     constexpr int round = I / 16;
-    constexpr int k = round == 0 ? I : round == 1 ? (1 + 5 * I) & 15 : round == 2 ? (5 + 3 * I) & 15 : (7 * I) & 15;
+    constexpr int k = round == 0   ? I
+                      : round == 1 ? (1 + 5 * I) & 15
+                      : round == 2 ? (5 + 3 * I) & 15
+                                   : (7 * I) & 15;
     a += kT[I] + load_le32(block + 4 * k);
     if constexpr (round == 0) {
         a += d ^ (b & (c ^ d));
@@ -60,8 +65,8 @@ template <int I>
 }
 
 template <int I>
-[[gnu::always_inline]] inline void four_steps(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d,
-                                              const std::uint8_t* block) {
+[[gnu::always_inline]] inline void four_steps(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
+                                              std::uint32_t& d, const std::uint8_t* block) {
     md5_step<I>(a, b, c, d, block);
     md5_step<I + 1>(d, a, b, c, block);
     md5_step<I + 2>(c, d, a, b, block);
@@ -69,8 +74,9 @@ template <int I>
 }
 
 template <int... G>
-[[gnu::always_inline]] inline void all_steps(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d,
-                                             const std::uint8_t* block, std::integer_sequence<int, G...>) {
+[[gnu::always_inline]] inline void all_steps(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
+                                             std::uint32_t& d, const std::uint8_t* block,
+                                             std::integer_sequence<int, G...>) {
     (four_steps<4 * G>(a, b, c, d, block), ...);
 }
 
@@ -83,7 +89,8 @@ void add_bits(MD5_STATE* state, std::uint64_t bits) {
 
 }  // namespace
 
-void md5_compress_blocks(std::uint32_t h[4], const std::uint8_t* data, std::size_t blocks) noexcept {
+void md5_compress_blocks(std::uint32_t h[4], const std::uint8_t* data,
+                         std::size_t blocks) noexcept {
     // Message words are read straight from the block: nothing derived from it is left on the stack.
     while (blocks-- > 0) {
         std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3];
@@ -153,7 +160,8 @@ Status zlc_md5_final(MD5_STATE* state, std::uint8_t* out) noexcept {
     // Checked before 64 - final_fill is formed: a larger value would wrap and overrun final_block.
     if (state->final_fill >= 64) return kFinalStep;
     if (state->pending_count > 0) {
-        const std::uint32_t move = std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);
+        const std::uint32_t move =
+            std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);
         std::memcpy(state->final_block + state->final_fill, state->pending, move);
         state->final_fill += move;
         if (state->final_fill == 64) {

@@ -19,7 +19,8 @@ struct MD5_STATE {
 
 [[nodiscard]] Status zlc_md5_init(MD5_STATE* state) noexcept;
 // Refuses a length of 0 (0x1202002B), unlike the SHA routines.
-[[nodiscard]] Status zlc_md5_update(MD5_STATE* state, const std::uint8_t* data, std::uint32_t length) noexcept;
+[[nodiscard]] Status zlc_md5_update(MD5_STATE* state, const std::uint8_t* data,
+                                    std::uint32_t length) noexcept;
 [[nodiscard]] Status zlc_md5_final(MD5_STATE* state, std::uint8_t* out) noexcept;
 // One 64-byte block into state->h; the pointers are not checked (callers pass valid ones).
 [[nodiscard]] Status zlc_md5_compress(const std::uint8_t* block, MD5_STATE* state) noexcept;

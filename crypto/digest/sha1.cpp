@@ -14,9 +14,12 @@
 namespace zlc::digest {
 namespace {
 
-constexpr std::array<std::uint32_t, 5> kIv = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
+constexpr std::array<std::uint32_t, 5> kIv = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476,
+                                              0xc3d2e1f0};
 
-constexpr Status st(std::uint8_t op, std::uint16_t reason) { return make_status(Module::Sha, op, reason); }
+constexpr Status st(std::uint8_t op, std::uint16_t reason) {
+    return make_status(Module::Sha, op, reason);
+}
 constexpr Status kInitNull = st(0x01, REASON_NULL_ARGUMENT);
 constexpr Status kUpdateNull = st(0x02, REASON_NULL_ARGUMENT);
 constexpr Status kUpdateStep = st(0x02, REASON_STEP_FAILED);
@@ -34,8 +37,9 @@ void add_bits(SHA1_STATE* state, std::uint64_t bits) {
 
 // Round t of FIPS 180-4 6.1.2 step 3, with w[] the 16-word circular schedule.
 template <int T>
-[[gnu::always_inline]] inline void sha1_round(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d, std::uint32_t& e,
-                  std::uint32_t w[16]) {
+[[gnu::always_inline]] inline void sha1_round(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
+                                              std::uint32_t& d, std::uint32_t& e,
+                                              std::uint32_t w[16]) {
     std::uint32_t wt;
     if constexpr (T < 16) {
         wt = w[T];
@@ -64,8 +68,9 @@ template <int T>
 
 // Rounds T..T+4, rotating the roles of the working variables instead of moving them.
 template <int T>
-[[gnu::always_inline]] inline void five_rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d, std::uint32_t& e,
-                        std::uint32_t w[16]) {
+[[gnu::always_inline]] inline void five_rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
+                                               std::uint32_t& d, std::uint32_t& e,
+                                               std::uint32_t w[16]) {
     sha1_round<T>(a, b, c, d, e, w);
     sha1_round<T + 1>(e, a, b, c, d, w);
     sha1_round<T + 2>(d, e, a, b, c, w);
@@ -74,14 +79,17 @@ template <int T>
 }
 
 template <int... G>
-[[gnu::always_inline]] inline void all_rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d, std::uint32_t& e,
-                       std::uint32_t w[16], std::integer_sequence<int, G...>) {
+[[gnu::always_inline]] inline void all_rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
+                                              std::uint32_t& d, std::uint32_t& e,
+                                              std::uint32_t w[16],
+                                              std::integer_sequence<int, G...>) {
     (five_rounds<5 * G>(a, b, c, d, e, w), ...);
 }
 
 }  // namespace
 
-void sha1_blocks_portable(std::uint32_t h[5], const std::uint8_t* data, std::size_t blocks) noexcept {
+void sha1_blocks_portable(std::uint32_t h[5], const std::uint8_t* data,
+                          std::size_t blocks) noexcept {
     std::uint32_t w[16];
     while (blocks-- > 0) {
         for (int t = 0; t < 16; ++t) w[t] = load_be32(data + 4 * t);
@@ -97,7 +105,8 @@ void sha1_blocks_portable(std::uint32_t h[5], const std::uint8_t* data, std::siz
     platform::secure_zero(w, sizeof(w));
 }
 
-void sha1_compress_blocks(std::uint32_t h[5], const std::uint8_t* data, std::size_t blocks) noexcept {
+void sha1_compress_blocks(std::uint32_t h[5], const std::uint8_t* data,
+                          std::size_t blocks) noexcept {
     const auto& cpu = platform::cpu_features();
     if (cpu.sha && cpu.sse41) {
         sha1_blocks_shani(h, data, blocks);
@@ -163,7 +172,8 @@ Status zlc_sha1_final(SHA1_STATE* state, std::uint8_t* out) noexcept {
     // Checked before 64 - final_fill is formed: a larger value would wrap and overrun final_block.
     if (state->final_fill >= 64) return kFinalRange;
     if (state->pending_count > 0) {
-        const std::uint32_t move = std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);
+        const std::uint32_t move =
+            std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);
         std::memcpy(state->final_block + state->final_fill, state->pending, move);
         state->final_fill += move;
         if (state->final_fill == 64) {

@@ -19,15 +19,18 @@ struct SHA1_STATE {
 };
 
 [[nodiscard]] Status zlc_sha1_init(SHA1_STATE* state) noexcept;
-[[nodiscard]] Status zlc_sha1_update(SHA1_STATE* state, const std::uint8_t* data, std::uint32_t length) noexcept;
+[[nodiscard]] Status zlc_sha1_update(SHA1_STATE* state, const std::uint8_t* data,
+                                     std::uint32_t length) noexcept;
 [[nodiscard]] Status zlc_sha1_final(SHA1_STATE* state, std::uint8_t* out) noexcept;
 [[nodiscard]] Status zlc_sha1_compress(const std::uint8_t* block, SHA1_STATE* state) noexcept;
 
 // Compresses `blocks` consecutive 64-byte blocks into h, on the best path the CPU offers.
-void sha1_compress_blocks(std::uint32_t h[5], const std::uint8_t* data, std::size_t blocks) noexcept;
+void sha1_compress_blocks(std::uint32_t h[5], const std::uint8_t* data,
+                          std::size_t blocks) noexcept;
 
 // The individual paths (the SHA-extensions one needs SHA and SSE4.1).
-void sha1_blocks_portable(std::uint32_t h[5], const std::uint8_t* data, std::size_t blocks) noexcept;
+void sha1_blocks_portable(std::uint32_t h[5], const std::uint8_t* data,
+                          std::size_t blocks) noexcept;
 void sha1_blocks_shani(std::uint32_t h[5], const std::uint8_t* data, std::size_t blocks) noexcept;
 
 }  // namespace zlc::digest

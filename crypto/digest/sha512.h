@@ -30,10 +30,13 @@ struct SHA512_STATE {
 [[nodiscard]] Status zlc_sha512_compress(const std::uint8_t* block, SHA512_STATE* state) noexcept;
 
 // Compresses `blocks` consecutive 128-byte blocks into h, on the best path the CPU offers.
-void sha512_compress_blocks(std::uint64_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept;
+void sha512_compress_blocks(std::uint64_t h[8], const std::uint8_t* data,
+                            std::size_t blocks) noexcept;
 
 // The individual paths (the vector-schedule one needs AVX-512F/VL and BMI2).
-void sha512_blocks_portable(std::uint64_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept;
-void sha512_blocks_avx512(std::uint64_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept;
+void sha512_blocks_portable(std::uint64_t h[8], const std::uint8_t* data,
+                            std::size_t blocks) noexcept;
+void sha512_blocks_avx512(std::uint64_t h[8], const std::uint8_t* data,
+                          std::size_t blocks) noexcept;
 
 }  // namespace zlc::digest

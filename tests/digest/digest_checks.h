@@ -38,13 +38,15 @@ inline Bytes digest_of(std::uint32_t id, const Bytes& msg) {
     if (msg.empty()) return unit_digest(id, msg);
     Bytes out(ZLC_DIGEST_MAX_LENGTH);
     int32_t length = 0;
-    EXPECT_EQ(ZLC_DIGEST(id, msg.data(), static_cast<int32_t>(msg.size()), out.data(), &length), 0u);
+    EXPECT_EQ(ZLC_DIGEST(id, msg.data(), static_cast<int32_t>(msg.size()), out.data(), &length),
+              0u);
     out.resize(static_cast<std::size_t>(length));
     return out;
 }
 
 // The digest with the message fed to one unit in random pieces of 1 to max_piece bytes.
-inline Bytes streamed_digest(DIGEST_UNIT* unit, const Bytes& msg, std::mt19937& rng, std::size_t max_piece) {
+inline Bytes streamed_digest(DIGEST_UNIT* unit, const Bytes& msg, std::mt19937& rng,
+                             std::size_t max_piece) {
     std::size_t pos = 0;
     while (pos < msg.size()) {
         const std::size_t n = std::min<std::size_t>(msg.size() - pos, 1 + rng() % max_piece);
@@ -76,12 +78,15 @@ inline Bytes record_message(const VectorRecord& r) {
     return Bytes(std::stoul(r.at("MSG_LEN")), from_hex(r.at("MSG_BYTE"))[0]);
 }
 
-// Checks every record of a vector file (only those of `alg` when records name one); returns how many.
-inline int check_vector_file(const std::string& file, std::uint32_t id, const std::string& alg = "") {
+// Checks every record of a vector file (only those of `alg` when records name one); returns how
+// many.
+inline int check_vector_file(const std::string& file, std::uint32_t id,
+                             const std::string& alg = "") {
     int checked = 0;
     for (const auto& r : read_vector_file(file)) {
         if (r.has("ALG") && r.at("ALG") != alg) continue;
-        EXPECT_EQ(to_hex(digest_of(id, record_message(r))), r.at("MD")) << file << " line " << r.line;
+        EXPECT_EQ(to_hex(digest_of(id, record_message(r))), r.at("MD"))
+            << file << " line " << r.line;
         ++checked;
     }
     return checked;

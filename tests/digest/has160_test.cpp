@@ -1,13 +1,14 @@
 // HAS-160: the standard's test messages, the single-block buffering with its 64-bit bit count
 // (carry past 2^32 bits), the statuses (an empty update is refused), and a differential check
 // against RHash.
+#include "crypto/digest/has160.h"
+
 #include <gtest/gtest.h>
 #include <rhash.h>
 
 #include <cstring>
 #include <random>
 
-#include "crypto/digest/has160.h"
 #include "tests/digest/digest_checks.h"
 #include "tests/support/library_seams.h"
 
@@ -87,7 +88,9 @@ TEST(Has160, EmptyUpdateIsRefusedAndChangesNothing) {
     EXPECT_EQ(ZLC_DIGEST(ZLC_HAS160, msg.data(), 0, out, nullptr), 0x0A05005Bu);
 }
 
-std::uint32_t failing_self_test() { return 0x1A010019; }
+std::uint32_t failing_self_test() {
+    return 0x1A010019;
+}
 
 TEST(Has160, RoutineStatuses) {
     HAS160_STATE state;

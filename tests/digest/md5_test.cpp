@@ -1,12 +1,13 @@
 // MD5: the RFC 1321 test suite, the state record's buffering and statuses (an empty update is
 // refused), and a differential check against OpenSSL.
+#include "crypto/digest/md5.h"
+
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
 #include <cstring>
 #include <random>
 
-#include "crypto/digest/md5.h"
 #include "tests/digest/digest_checks.h"
 #include "tests/support/library_seams.h"
 
@@ -15,7 +16,9 @@ namespace {
 using namespace zlc::digest;
 using zlc::test::Bytes;
 
-TEST(Md5, Rfc1321Suite) { EXPECT_EQ(zlc::test::check_vector_file("digest/md5_rfc1321.txt", ZLC_MD5), 7); }
+TEST(Md5, Rfc1321Suite) {
+    EXPECT_EQ(zlc::test::check_vector_file("digest/md5_rfc1321.txt", ZLC_MD5), 7);
+}
 
 // One unit, reused after every Final, fed in random pieces: equal to one-shot and to OpenSSL.
 TEST(Md5, RandomSplitsMatchOneShotAndOpenSsl) {
@@ -33,7 +36,8 @@ TEST(Md5, RandomSplitsMatchOneShotAndOpenSsl) {
 TEST(Md5, PaddingBoundaries) {
     for (std::size_t len : {0u, 55u, 56u, 63u, 64u, 65u, 119u, 120u, 128u}) {
         const Bytes msg = zlc::test::random_bytes(len, len);
-        EXPECT_EQ(zlc::test::digest_of(ZLC_MD5, msg), zlc::test::openssl_digest(EVP_md5(), msg)) << len;
+        EXPECT_EQ(zlc::test::digest_of(ZLC_MD5, msg), zlc::test::openssl_digest(EVP_md5(), msg))
+            << len;
     }
 }
 
@@ -80,14 +84,18 @@ TEST(Md5, RoutineStatuses) {
         ASSERT_EQ(zlc_md5_init(&state), 0u);
         state.final_fill = c.final_fill;
         state.pending_count = c.pending_count;
-        EXPECT_EQ(zlc_md5_update(&state, &byte, 1), c.update) << c.final_fill << " " << int{c.pending_count};
+        EXPECT_EQ(zlc_md5_update(&state, &byte, 1), c.update)
+            << c.final_fill << " " << int{c.pending_count};
         state.final_fill = c.final_fill;
         state.pending_count = c.pending_count;
-        EXPECT_EQ(zlc_md5_final(&state, out), c.final) << c.final_fill << " " << int{c.pending_count};
+        EXPECT_EQ(zlc_md5_final(&state, out), c.final)
+            << c.final_fill << " " << int{c.pending_count};
     }
 }
 
-std::uint32_t failing_self_test() { return 0x1A010019; }
+std::uint32_t failing_self_test() {
+    return 0x1A010019;
+}
 
 TEST(Md5, NullCheckRunsBeforeTheGate) {
     zlc::test::ModuleFlagsScope gate({false, true, true}, failing_self_test);

@@ -1,12 +1,13 @@
 // SHA-1: FIPS 180-4 examples and NIST SHAVS vectors on every code path, the state record's
 // buffering and statuses, and a differential check against OpenSSL.
+#include "crypto/digest/sha1.h"
+
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
 #include <cstring>
 #include <random>
 
-#include "crypto/digest/sha1.h"
 #include "tests/digest/digest_checks.h"
 #include "tests/support/library_seams.h"
 
@@ -16,7 +17,7 @@ using namespace zlc::digest;
 using zlc::test::Bytes;
 
 class Sha1Paths : public ::testing::TestWithParam<bool> {
-protected:
+  protected:
     zlc::test::PortablePathsScope portable_{GetParam()};
 };
 
@@ -43,7 +44,8 @@ TEST_P(Sha1Paths, RandomSplitsMatchOneShotAndOpenSsl) {
 TEST_P(Sha1Paths, PaddingBoundaries) {
     for (std::size_t len : {0u, 55u, 56u, 63u, 64u, 65u, 119u, 120u, 128u}) {
         const Bytes msg = zlc::test::random_bytes(len, len);
-        EXPECT_EQ(zlc::test::digest_of(ZLC_SHA1, msg), zlc::test::openssl_digest(EVP_sha1(), msg)) << len;
+        EXPECT_EQ(zlc::test::digest_of(ZLC_SHA1, msg), zlc::test::openssl_digest(EVP_sha1(), msg))
+            << len;
     }
 }
 
@@ -99,14 +101,18 @@ TEST(Sha1State, RoutineStatuses) {
         ASSERT_EQ(zlc_sha1_init(&state), 0u);
         state.final_fill = c.final_fill;
         state.pending_count = c.pending_count;
-        EXPECT_EQ(zlc_sha1_update(&state, &byte, 1), c.update) << c.final_fill << " " << int{c.pending_count};
+        EXPECT_EQ(zlc_sha1_update(&state, &byte, 1), c.update)
+            << c.final_fill << " " << int{c.pending_count};
         state.final_fill = c.final_fill;
         state.pending_count = c.pending_count;
-        EXPECT_EQ(zlc_sha1_final(&state, out), c.final) << c.final_fill << " " << int{c.pending_count};
+        EXPECT_EQ(zlc_sha1_final(&state, out), c.final)
+            << c.final_fill << " " << int{c.pending_count};
     }
 }
 
-std::uint32_t failing_self_test() { return 0x1A010019; }
+std::uint32_t failing_self_test() {
+    return 0x1A010019;
+}
 
 TEST(Sha1State, GateRunsBeforeTheNullCheck) {
     zlc::test::ModuleFlagsScope gate({false, true, true}, failing_self_test);

@@ -1,12 +1,13 @@
 // SHA-512 and SHA-384: FIPS 180-4 examples and NIST SHAVS vectors on every code path, the state
 // record's buffering and statuses, and a differential check against OpenSSL.
+#include "crypto/digest/sha512.h"
+
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
 #include <cstring>
 #include <random>
 
-#include "crypto/digest/sha512.h"
 #include "tests/digest/digest_checks.h"
 #include "tests/support/library_seams.h"
 
@@ -24,10 +25,11 @@ struct Algorithm {
     const char* name;
     const EVP_MD* (*openssl)();
 };
-const Algorithm kAlgorithms[] = {{ZLC_SHA512, "SHA512", EVP_sha512}, {ZLC_SHA384, "SHA384", EVP_sha384}};
+const Algorithm kAlgorithms[] = {{ZLC_SHA512, "SHA512", EVP_sha512},
+                                 {ZLC_SHA384, "SHA384", EVP_sha384}};
 
 class Sha512Paths : public ::testing::TestWithParam<bool> {
-protected:
+  protected:
     zlc::test::PortablePathsScope portable_{GetParam()};
 };
 
@@ -38,7 +40,8 @@ TEST_P(Sha512Paths, PublishedVectors) {
         EXPECT_GT(zlc::test::check_vector_file("digest/" + name + "ShortMsg.rsp", a.id), 10);
         EXPECT_GT(zlc::test::check_vector_file("digest/" + name + "LongMsg.rsp", a.id), 10);
         EXPECT_EQ(zlc::test::check_vector_file("digest/fips180_examples.txt", a.id, hyphenated), 2);
-        EXPECT_EQ(zlc::test::check_vector_file("digest/fips180_million_a.txt", a.id, hyphenated), 1);
+        EXPECT_EQ(zlc::test::check_vector_file("digest/fips180_million_a.txt", a.id, hyphenated),
+                  1);
     }
 }
 
@@ -53,7 +56,8 @@ TEST_P(Sha512Paths, RandomSplitsMatchOneShotAndOpenSsl) {
             const Bytes msg = zlc::test::random_bytes(rng() % 1200, rng());
             const Bytes streamed = zlc::test::streamed_digest(unit.get(), msg, rng, 300);
             EXPECT_EQ(streamed, zlc::test::digest_of(a.id, msg)) << a.name << " " << msg.size();
-            EXPECT_EQ(streamed, zlc::test::openssl_digest(a.openssl(), msg)) << a.name << " " << msg.size();
+            EXPECT_EQ(streamed, zlc::test::openssl_digest(a.openssl(), msg))
+                << a.name << " " << msg.size();
         }
     }
 }
@@ -62,7 +66,8 @@ TEST_P(Sha512Paths, PaddingBoundaries) {
     for (const auto& a : kAlgorithms) {
         for (std::size_t len : {0u, 111u, 112u, 127u, 128u, 129u, 239u, 240u, 256u}) {
             const Bytes msg = zlc::test::random_bytes(len, len);
-            EXPECT_EQ(zlc::test::digest_of(a.id, msg), zlc::test::openssl_digest(a.openssl(), msg)) << a.name << len;
+            EXPECT_EQ(zlc::test::digest_of(a.id, msg), zlc::test::openssl_digest(a.openssl(), msg))
+                << a.name << len;
         }
     }
 }
@@ -129,18 +134,22 @@ TEST(Sha512State, RoutineStatuses) {
             return routine(&state, buffer);
         };
         const auto note = ::testing::Message() << c.final_fill << "+" << int{c.pending_count};
-        EXPECT_EQ(run([](SHA512_STATE* s, std::uint8_t* b) { return zlc_sha512_update(s, b, 1); }, &byte),
-                  c.sha512_update)
+        EXPECT_EQ(
+            run([](SHA512_STATE* s, std::uint8_t* b) { return zlc_sha512_update(s, b, 1); }, &byte),
+            c.sha512_update)
             << note;
-        EXPECT_EQ(run([](SHA512_STATE* s, std::uint8_t* b) { return zlc_sha384_update(s, b, 1); }, &byte),
-                  c.sha384_update)
+        EXPECT_EQ(
+            run([](SHA512_STATE* s, std::uint8_t* b) { return zlc_sha384_update(s, b, 1); }, &byte),
+            c.sha384_update)
             << note;
         EXPECT_EQ(run(zlc_sha512_final, out), c.sha512_final) << note;
         EXPECT_EQ(run(zlc_sha384_final, out), c.sha384_final) << note;
     }
 }
 
-std::uint32_t failing_self_test() { return 0x1A010019; }
+std::uint32_t failing_self_test() {
+    return 0x1A010019;
+}
 
 TEST(Sha512State, GateRunsBeforeTheNullCheck) {
     zlc::test::ModuleFlagsScope gate({false, true, true}, failing_self_test);
@@ -152,7 +161,8 @@ TEST(Sha512State, AcceptedInProvenMode) {
     zlc::test::ModuleFlagsScope proven(zlc::test::proven_mode());
     const Bytes abc = {'a', 'b', 'c'};
     for (const auto& a : kAlgorithms) {
-        EXPECT_EQ(zlc::test::digest_of(a.id, abc), zlc::test::openssl_digest(a.openssl(), abc)) << a.name;
+        EXPECT_EQ(zlc::test::digest_of(a.id, abc), zlc::test::openssl_digest(a.openssl(), abc))
+            << a.name;
     }
 }
 
