@@ -105,12 +105,6 @@ void xor_bytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b, 
     for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(a[i] ^ b[i]);
 }
 
-void increment_be128(std::uint8_t* counter) {
-    for (int i = 15; i >= 0; --i) {
-        if (++counter[i] != 0) break;
-    }
-}
-
 // Status adapters and block forms for the block cipher unit.
 Status unit_set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
     return LeaSetKey(static_cast<LEA_KEY_SCHEDULE*>(schedule), key_length, key) == 0 ? kOk : kLeaUnitKeySetupFailed;
@@ -187,10 +181,14 @@ void lea_ctr_blocks(const LEA_KEY_SCHEDULE* s, std::uint8_t* counter, const std:
     const std::size_t used = blocks < kBatch ? blocks : kBatch;
     while (blocks > 0) {
         const std::size_t n = blocks < kBatch ? blocks : kBatch;
+        std::uint64_t hi = load_be64(counter), lo = load_be64(counter + 8);
         for (std::size_t i = 0; i < n; ++i) {
-            std::memcpy(keystream + 16 * i, counter, 16);
-            increment_be128(counter);
+            store_be64(keystream + 16 * i, hi);
+            store_be64(keystream + 16 * i + 8, lo);
+            hi += ++lo == 0 ? 1 : 0;
         }
+        store_be64(counter, hi);
+        store_be64(counter + 8, lo);
         lea_encrypt_blocks(s, keystream, keystream, n);
         xor_bytes(out, in, keystream, 16 * n);
         in += 16 * n, out += 16 * n, blocks -= n;
