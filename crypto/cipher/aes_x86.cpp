@@ -228,13 +228,23 @@ ZLC_AESNI void aes_cbc_encrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint
     mem::WipeOnExit wipe(rk);
     load_round_keys(s, rk);
     const std::uint32_t rounds = s->rounds;
-    __m128i x[1] = {load(chain)};
-    for (; blocks > 0; --blocks, in += 16, out += 16) {
-        x[0] = _mm_xor_si128(x[0], load(in));
-        encrypt_n<1>(x, rk, rounds);
-        store(out, x[0]);
+    // CBC encryption is bound by the chain of AES instructions, so the next plaintext block (with the
+    // first round key) is folded into the last round key: only AESENC/AESENCLAST stay on the chain.
+    if (blocks == 0) return;
+    __m128i next = _mm_xor_si128(load(in), rk.k[0]);
+    __m128i x = _mm_xor_si128(load(chain), next);
+    for (;; in += 16, out += 16) {
+        for (std::uint32_t r = 1; r < rounds; ++r) x = _mm_aesenc_si128(x, rk.k[r]);
+        if (--blocks == 0) {
+            x = _mm_aesenclast_si128(x, rk.k[rounds]);
+            store(out, x);
+            break;
+        }
+        const __m128i folded = _mm_xor_si128(load(in + 16), rk.k[0]);
+        x = _mm_aesenclast_si128(x, _mm_xor_si128(rk.k[rounds], folded));
+        store(out, _mm_xor_si128(x, folded));
     }
-    store(chain, x[0]);
+    store(chain, x);
 }
 
 ZLC_AESNI void aes_cbc_decrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
