@@ -37,6 +37,7 @@ constexpr Status kSha224FinalFailed = st(0x07, REASON_FINAL_FAILED);
 constexpr Status kSha256InitNull = st(0x08, REASON_NULL_ARGUMENT);
 constexpr Status kSha256UpdateNull = st(0x09, REASON_NULL_ARGUMENT);
 constexpr Status kSha256UpdateRange = st(0x09, REASON_OUT_OF_RANGE);
+constexpr Status kSha256UpdateStep = st(0x09, REASON_STEP_FAILED);
 constexpr Status kSha256FinalNull = st(0x0A, REASON_NULL_ARGUMENT);
 constexpr Status kSha256FinalStep = st(0x0A, REASON_STEP_FAILED);
 constexpr Status kSha256CompressNull = st(0x0B, REASON_NULL_ARGUMENT);
@@ -129,6 +130,8 @@ Status zlc_sha224_init(SHA256_STATE* state) noexcept {
 Status zlc_sha256_update(SHA256_STATE* state, const std::uint8_t* data, std::uint32_t length) noexcept {
     if (state == nullptr || data == nullptr) return kSha256UpdateNull;
     if (state->final_fill > 64) return kSha256UpdateRange;
+    // A chunk never fits a buffer that claims to be full already.
+    if (state->pending_count >= 64) return kSha256UpdateStep;
     // Whole blocks go straight from the caller's buffer; the state after every call is the one
     // that routing each byte through `pending` would leave.
     std::size_t remaining = length;
@@ -165,6 +168,7 @@ Status zlc_sha224_update(SHA256_STATE* state, const std::uint8_t* data, std::uin
 Status zlc_sha256_final(SHA256_STATE* state, std::uint8_t* out) noexcept {
     if (state == nullptr || state->final_fill >= 64) return kSha256FinalNull;
     if (out == nullptr) return kSha256FinalNull;
+    if (state->pending_count >= 64) return kSha256FinalStep;
     if (state->pending_count > 0) {
         const std::uint32_t move = std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);
         std::memcpy(state->final_block + state->final_fill, state->pending, move);

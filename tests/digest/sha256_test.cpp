@@ -157,6 +157,11 @@ TEST(Sha256State, RoutineStatuses) {
     state.final_fill = 65;
     EXPECT_EQ(zlc_sha256_update(&state, &byte, 1), 0x1B090006u);
     EXPECT_EQ(zlc_sha224_update(&state, &byte, 1), 0x1B06005Cu);
+    state.final_fill = 0;
+    state.pending_count = 64;  // a damaged buffer count must not drive a copy past `pending`
+    EXPECT_EQ(zlc_sha256_update(&state, &byte, 1), 0x1B090059u);
+    EXPECT_EQ(zlc_sha256_final(&state, out), 0x1B0A0059u);
+    state.pending_count = 0;
     state.final_fill = 64;
     EXPECT_EQ(zlc_sha256_final(&state, out), 0x1B0A0049u);
     EXPECT_EQ(zlc_sha224_final(&state, out), 0x1B070019u);
