@@ -129,6 +129,66 @@ ZLC_API int32_t ZLC_Get_DIGEST_Length(uint32_t algorithm_id) ZLC_NOEXCEPT;
  * HMAC
  * ------------------------------------------------------------------------------------------- */
 
+/* An HMAC identifier is a digest identifier with bit 28 set (0x15000300: HMAC with SHA-256). */
+#define ZLC_HMAC_FLAG 0x10000000u
+#define ZLC_HMAC_KEY_BLOCK_SIZE 128
+
+/* An HMAC unit (RFC 2104, FIPS 198-1). Callers may read its fields; only the library writes them. */
+typedef struct HMAC_UNIT {
+    uint32_t hmac_id;          /* digest identifier | ZLC_HMAC_FLAG */
+    DIGEST_UNIT *digest;       /* owned by the unit */
+    void *inner_state;         /* digest state after the inner padded key block, state_size bytes */
+    void *outer_state;         /* digest state after the outer padded key block, state_size bytes */
+    int32_t state_size;        /* bytes of each saved state */
+    uint8_t key_block[ZLC_HMAC_KEY_BLOCK_SIZE]; /* the key, or its digest, zero-padded to the block */
+    int32_t key_length;        /* key bytes in key_block before padding */
+    int32_t phase;             /* 1 after Init, 2 after Update, 3 after Final; 0 until an Init completes */
+    uint32_t initialised;      /* 0xFFFFFFFF once Init has started on the unit */
+} HMAC_UNIT;
+
+/* Status codes of HMAC. */
+#define ZLC_HMAC_INIT_NULL 0x0F010049u           /* null unit or key */
+#define ZLC_HMAC_INIT_DIGEST 0x0F010022u         /* the digest could not be initialised (unknown, refused) */
+#define ZLC_HMAC_INIT_ALLOC 0x0F01003Bu          /* a saved state could not be allocated */
+#define ZLC_HMAC_INIT_RANGE 0x0F010059u          /* key length negative, or block size above 128 */
+#define ZLC_HMAC_INIT_UPDATE 0x0F01005Bu         /* absorbing the key or a padded key block failed */
+#define ZLC_HMAC_INIT_FINAL 0x0F010018u          /* digesting a key longer than the block failed */
+#define ZLC_HMAC_UPDATE_NULL 0x0F020049u         /* null unit */
+#define ZLC_HMAC_UPDATE_LENGTH 0x0F02002Bu       /* length 0 or negative */
+#define ZLC_HMAC_UPDATE_FAILED 0x0F02005Bu       /* null data, unit not initialised, or digest failed */
+#define ZLC_HMAC_FINAL_NULL 0x0F030049u          /* null unit */
+#define ZLC_HMAC_FINAL_FAILED 0x0F030018u        /* null output, unit not initialised, or digest failed */
+#define ZLC_HMAC_FINAL_UPDATE 0x0F03005Bu        /* absorbing the inner digest failed */
+#define ZLC_HMAC_ONESHOT_ALLOC 0x0F04003Bu
+#define ZLC_HMAC_ONESHOT_INIT 0x0F040023u
+#define ZLC_HMAC_ONESHOT_UPDATE 0x0F04005Cu      /* also for an empty message */
+#define ZLC_HMAC_ONESHOT_FINAL 0x0F040019u
+
+/* A zero-filled unit, or null. */
+ZLC_API HMAC_UNIT *ZLC_New_HMAC_Unit(void) ZLC_NOEXCEPT;
+/* Wipes and releases the digest unit and the saved states of an initialised unit, then zeroes the
+ * unit (key_block included); null or a never-initialised unit is left alone. */
+ZLC_API void ZLC_Clean_HMAC_Unit(HMAC_UNIT *unit) ZLC_NOEXCEPT;
+/* Cleans and releases the unit; null does nothing. */
+ZLC_API void ZLC_Free_HMAC_Unit(HMAC_UNIT *unit) ZLC_NOEXCEPT;
+/* Keys the unit for the plain digest identifier (cleaning it first). Keys longer than the digest's
+ * block are digested first; a key of length 0 is allowed, a null key is not. May return the
+ * self-test status of the gate. */
+ZLC_API uint32_t ZLC_Init_HMAC(HMAC_UNIT *unit, uint32_t digest_id, const uint8_t *key,
+                               int32_t key_length) ZLC_NOEXCEPT;
+/* Feeds message bytes (length above 0). After a Final, the first Update starts a new message
+ * under the same key. */
+ZLC_API uint32_t ZLC_Update_HMAC(HMAC_UNIT *unit, const uint8_t *data, int32_t length) ZLC_NOEXCEPT;
+/* Writes the MAC (the digest length, at most ZLC_DIGEST_MAX_LENGTH bytes) and its length through
+ * out_length when given. A failure leaves the message so far in place when the output is null. */
+ZLC_API uint32_t ZLC_Final_HMAC(HMAC_UNIT *unit, uint8_t *out, int32_t *out_length) ZLC_NOEXCEPT;
+/* The whole MAC in one call; the message must not be empty. */
+ZLC_API uint32_t ZLC_HMAC(uint32_t digest_id, const uint8_t *key, int32_t key_length, const uint8_t *data,
+                          int32_t length, uint8_t *out, int32_t *out_length) ZLC_NOEXCEPT;
+/* "HMAC_" and the digest name for an HMAC identifier ("HMAC_SHA256" for 0x15000300), or null.
+ * The caller releases the text with ZLC_Free. */
+ZLC_API char *ZLC_Get_HMAC_Name(uint32_t hmac_id) ZLC_NOEXCEPT;
+
 /* ---------------------------------------------------------------------------------------------
  * Block ciphers
  * ------------------------------------------------------------------------------------------- */
