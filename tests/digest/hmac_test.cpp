@@ -29,6 +29,7 @@ struct Hash {
     const EVP_MD* (*openssl)();
 };
 const Hash kHashes[] = {
+    {"SHA-1", 20, ZLC_SHA1, EVP_sha1},
     {"SHA-224", 28, ZLC_SHA224, EVP_sha224},
     {"SHA-256", 32, ZLC_SHA256, EVP_sha256},
 };
@@ -172,7 +173,7 @@ TEST(HmacUnit, InitRecordsTheKeyAndTheHmacIdentifier) {
 }
 
 TEST(HmacUnit, PhaseRules) {
-    const Hash& h = kHashes[1];
+    const Hash& h = *hash_named("SHA-256");
     const Bytes key = random_bytes(16, 3), first = random_bytes(70, 4), second = random_bytes(9, 5);
     auto unit = new_unit();
     ASSERT_EQ(ZLC_Init_HMAC(unit.get(), h.id, key.data(), len(key)), 0u);
@@ -194,14 +195,15 @@ TEST(HmacUnit, PhaseRules) {
     EXPECT_EQ(finish(unit.get()), openssl_hmac(h, key, {}));
 
     // Init on a keyed unit switches key (and digest) at any time, even mid-message.
+    const Hash& other = *hash_named("SHA-224");
     ASSERT_EQ(ZLC_Update_HMAC(unit.get(), first.data(), len(first)), 0u);
-    ASSERT_EQ(ZLC_Init_HMAC(unit.get(), kHashes[0].id, second.data(), len(second)), 0u);
+    ASSERT_EQ(ZLC_Init_HMAC(unit.get(), other.id, second.data(), len(second)), 0u);
     ASSERT_EQ(ZLC_Update_HMAC(unit.get(), first.data(), len(first)), 0u);
-    EXPECT_EQ(finish(unit.get()), openssl_hmac(kHashes[0], second, first));
+    EXPECT_EQ(finish(unit.get()), openssl_hmac(other, second, first));
 }
 
 TEST(HmacUnit, FinalWithNullOutputLeavesTheMessageInPlace) {
-    const Hash& h = kHashes[1];
+    const Hash& h = *hash_named("SHA-256");
     const Bytes key = random_bytes(32, 6), msg = random_bytes(100, 7);
     auto unit = new_unit();
     ASSERT_EQ(ZLC_Init_HMAC(unit.get(), h.id, key.data(), len(key)), 0u);
@@ -228,6 +230,12 @@ TEST(HmacStatuses, Init) {
     EXPECT_EQ(ZLC_Init_HMAC(unit.get(), ZLC_SHA256, key, -1), 0x0F010059u);
     EXPECT_EQ(ZLC_Init_HMAC(unit.get(), ZLC_SHA256, key, INT32_MIN), 0x0F010059u);
     EXPECT_EQ(ZLC_Init_HMAC(unit.get(), ZLC_SHA256, key, 0), 0u);
+    {
+        // A digest refused in proven mode is refused by HMAC as well.
+        zlc::test::ModuleFlagsScope proven(zlc::test::proven_mode());
+        EXPECT_EQ(ZLC_Init_HMAC(unit.get(), ZLC_SHA1, key, 4), 0x0F010022u);
+        EXPECT_EQ(ZLC_Init_HMAC(unit.get(), ZLC_SHA256, key, 4), 0u);
+    }
     {
         // The gate runs before the argument checks, and its status is passed on unchanged.
         zlc::test::ModuleFlagsScope gate({false, true, true}, failing_self_test);
