@@ -32,6 +32,8 @@ const Hash kHashes[] = {
     {"SHA-1", 20, ZLC_SHA1, EVP_sha1},
     {"SHA-224", 28, ZLC_SHA224, EVP_sha224},
     {"SHA-256", 32, ZLC_SHA256, EVP_sha256},
+    {"SHA-384", 48, ZLC_SHA384, EVP_sha384},
+    {"SHA-512", 64, ZLC_SHA512, EVP_sha512},
 };
 
 const Hash* hash_named(const std::string& name) {
