@@ -24,7 +24,7 @@ using zlc::test::to_hex;
 // The digests checked against published vectors and against OpenSSL: one row per digest.
 struct Hash {
     const char* vector_name;  // HASH field of the RFC vector files
-    int nist_length;          // [L=..] section of HMAC.rsp
+    int nist_length;          // [L=..] section of HMAC.rsp; 0 when the file has none
     uint32_t id;
     const EVP_MD* (*openssl)();
 };
@@ -34,6 +34,7 @@ const Hash kHashes[] = {
     {"SHA-256", 32, ZLC_SHA256, EVP_sha256},
     {"SHA-384", 48, ZLC_SHA384, EVP_sha384},
     {"SHA-512", 64, ZLC_SHA512, EVP_sha512},
+    {"MD5", 0, ZLC_MD5, EVP_md5},  // not in the CAVP file
 };
 
 const Hash* hash_named(const std::string& name) {
@@ -129,7 +130,11 @@ TEST(HmacVectors, NistCavp) {
         EXPECT_EQ(to_hex(mac).substr(0, 2 * std::stoul(r.at("Tlen"))), r.at("Mac")) << "line " << r.line;
         ++checked[h->id];
     }
-    for (const auto& h : kHashes) EXPECT_GT(checked[h.id], 30) << h.vector_name;
+    for (const auto& h : kHashes) {
+        if (h.nist_length != 0) {
+            EXPECT_GT(checked[h.id], 30) << h.vector_name;
+        }
+    }
 }
 
 // Keys around the block size (hashed above it), messages of random sizes in random pieces, several
