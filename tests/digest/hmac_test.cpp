@@ -157,6 +157,52 @@ TEST(HmacDifferential, MatchesOpenSsl) {
     }
 }
 
+// RFC 2104 built from the library's own one-shot digest: H((K ^ opad) || H((K ^ ipad) || m)), with K
+// the key (or its digest when longer than the block) zero-padded, or cut, to the block.
+Bytes construction(uint32_t id, size_t block, const Bytes& key, const Bytes& msg) {
+    auto digest = [id](const Bytes& m) {
+        Bytes out(ZLC_DIGEST_MAX_LENGTH);
+        int32_t out_len = 0;
+        EXPECT_EQ(ZLC_DIGEST(id, m.data(), len(m), out.data(), &out_len), 0u);
+        out.resize(static_cast<size_t>(out_len));
+        return out;
+    };
+    Bytes k = key.size() > block ? digest(key) : key;
+    k.resize(block);
+    Bytes inner(k), outer(k);
+    for (size_t i = 0; i < block; ++i) {
+        inner[i] ^= 0x36;
+        outer[i] ^= 0x5C;
+    }
+    inner.insert(inner.end(), msg.begin(), msg.end());
+    const Bytes inner_digest = digest(inner);
+    outer.insert(outer.end(), inner_digest.begin(), inner_digest.end());
+    return digest(outer);
+}
+
+// Digests no peer library offers: the unit against the construction, keys around the block size.
+TEST(HmacConstruction, DigestsWithoutAPeer) {
+    const struct {
+        uint32_t id;
+        size_t block;
+    } rows[] = {{ZLC_SHA256, 64},  // anchors the construction to a digest checked against OpenSSL above
+                {ZLC_HAS160, 64}};
+    std::mt19937 rng(2104);
+    for (const auto& row : rows) {
+        for (size_t key_length : {size_t{0}, size_t{3}, row.block - 1, row.block, row.block + 1, size_t{200}}) {
+            const Bytes key = random_bytes(key_length, rng());
+            auto unit = new_unit();
+            ASSERT_EQ(ZLC_Init_HMAC(unit.get(), row.id, nonnull(key), len(key)), 0u);
+            for (size_t msg_length : {size_t{1}, size_t{55}, size_t{64}, size_t{300}}) {
+                const Bytes msg = random_bytes(msg_length, rng());
+                feed(unit.get(), msg, rng);
+                EXPECT_EQ(finish(unit.get()), construction(row.id, row.block, key, msg))
+                    << std::hex << row.id << std::dec << " key " << key_length << " message " << msg_length;
+            }
+        }
+    }
+}
+
 TEST(HmacUnit, InitRecordsTheKeyAndTheHmacIdentifier) {
     auto unit = new_unit();
     const Bytes key = random_bytes(20, 1);
