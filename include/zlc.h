@@ -193,6 +193,157 @@ ZLC_API char *ZLC_Get_HMAC_Name(uint32_t hmac_id) ZLC_NOEXCEPT;
  * Block ciphers
  * ------------------------------------------------------------------------------------------- */
 
+/* An identifier is an algorithm value, plus a mode value, plus ZLC_NO_PADDING:
+ * ZLC_ARIA_128 + ZLC_MODE_CBC is ARIA-128-CBC with PKCS #7 padding (0x03000120). */
+#define ZLC_AES_128 0x01000100u
+#define ZLC_AES_192 0x01000200u
+#define ZLC_AES_256 0x01000300u
+#define ZLC_DES 0x02000100u
+#define ZLC_TDES_3KEY 0x02000200u     /* K1 || K2 || K3 */
+#define ZLC_TDES_2KEY 0x02001200u     /* K1 || K2, K3 = K1 */
+#define ZLC_TDES_3KEY_ALT 0x02010200u /* same cipher as ZLC_TDES_3KEY, reported as itself */
+#define ZLC_ARIA_128 0x03000100u
+#define ZLC_ARIA_192 0x03000200u
+#define ZLC_ARIA_256 0x03000300u
+#define ZLC_SEED_128 0x04000100u
+#define ZLC_SEED_256 0x04000200u
+#define ZLC_RC5 0x05000100u
+#define ZLC_BLOWFISH 0x06000100u
+#define ZLC_RC2_128 0x07000100u /* effective key bits 128, 40 and 64 */
+#define ZLC_RC2_40 0x07000200u
+#define ZLC_RC2_64 0x07000300u
+#define ZLC_LEA_128 0x08000100u
+#define ZLC_LEA_192 0x08000200u
+#define ZLC_LEA_256 0x08000300u
+
+#define ZLC_MODE_ECB 0x00u
+#define ZLC_MODE_CBC 0x20u
+#define ZLC_MODE_CFB 0x40u    /* full-block feedback */
+#define ZLC_MODE_CFB1 0x42u   /* named, never accepted */
+#define ZLC_MODE_CFB8 0x44u   /* named, never accepted */
+#define ZLC_MODE_CFB16 0x46u  /* named, never accepted */
+#define ZLC_MODE_CFB32 0x48u  /* named, never accepted */
+#define ZLC_MODE_CFB64 0x4Au  /* CFB on an 8-byte-block cipher; stored as ZLC_MODE_CFB */
+#define ZLC_MODE_CFB128 0x4Cu /* CFB on a 16-byte-block cipher; stored as ZLC_MODE_CFB */
+#define ZLC_MODE_OFB 0x60u
+#define ZLC_MODE_CTR 0x80u    /* big-endian counter over the whole block; not for RC2 */
+/* ECB and CBC: no PKCS #7 padding, data must be whole blocks. CFB, OFB and CTR: required for
+ * decryption, ignored for encryption. */
+#define ZLC_NO_PADDING 0x01u
+
+struct BLOCK_CIPHER_UNIT;
+/* The routines Init binds: key setup (unit, key, IV, encrypt flag) and the mode's block routine,
+ * which runs whole blocks (unit, out, in, length); in == out is allowed. */
+typedef uint32_t (*ZLC_BLOCK_KEY_SETUP_ROUTINE)(struct BLOCK_CIPHER_UNIT *unit, const uint8_t *key,
+                                                const uint8_t *iv, uint32_t encrypt);
+typedef uint32_t (*ZLC_BLOCK_PROCESS_ROUTINE)(struct BLOCK_CIPHER_UNIT *unit, uint8_t *out, const uint8_t *in,
+                                              uint32_t length);
+
+/* A block cipher unit. Callers may read its fields; only the library writes them. */
+typedef struct BLOCK_CIPHER_UNIT {
+    uint32_t algorithm;        /* algorithm value (identifier without its low byte); 0 when fresh */
+    uint32_t block_length;     /* 8 or 16 */
+    uint32_t key_length;
+    uint32_t iv_length;        /* equal to block_length */
+    uint32_t effective_bits;   /* RC2 only */
+    uint8_t mode;              /* stored mode value (CFB64 and CFB128 are stored as CFB) */
+    uint8_t no_padding;        /* bit 0 of the identifier */
+    ZLC_BLOCK_KEY_SETUP_ROUTINE key_setup;
+    ZLC_BLOCK_PROCESS_ROUTINE process; /* null until Init has succeeded */
+    uint32_t encrypt;          /* 1 encrypt, 0 decrypt */
+    uint8_t saved_iv[16];
+    uint8_t chain[16];         /* CBC/CFB/OFB register or CTR counter block */
+    uint8_t pending[32];       /* partial input block */
+    uint8_t keystream[32];
+    uint32_t pending_count;
+    uint32_t stream_pos;
+    void *key_schedule;        /* owned by the unit, key_schedule_size bytes */
+    uint32_t key_schedule_size;
+    uint32_t held;             /* 1 while a decrypted block is held back for the padding check */
+    uint32_t block_mask;       /* block_length - 1 */
+    uint8_t held_block[32];
+    uint32_t initialised;      /* 0xFFFFFFFF from the start of Init on */
+    uint8_t proven_copy;       /* proven-mode flag at Init */
+} BLOCK_CIPHER_UNIT;
+
+/* Size of the record of the Advanced pair. */
+#define ZLC_ADVANCED_BLOCK_CIPHER_STATE_LENGTH 876
+
+/* Status codes of the block cipher interface. */
+#define ZLC_BLOCK_INIT_NULL 0x0501002Bu          /* null unit */
+#define ZLC_BLOCK_INIT_REFUSED 0x05010023u       /* unknown or refused algorithm or mode, null key, key setup failed */
+#define ZLC_BLOCK_INIT_ALLOC 0x0501003Au         /* key schedule allocation */
+#define ZLC_BLOCK_INIT_NO_IV 0x0501004Au         /* null IV for CBC, CFB or OFB */
+#define ZLC_BLOCK_INIT_NOT_APPROVED 0x050100F0u  /* CTR in proven mode */
+#define ZLC_BLOCK_UPDATE_ARGUMENT 0x0502002Bu    /* null or unusable unit, null buffer, length <= 0 or too long */
+#define ZLC_BLOCK_UPDATE_BLOCK_LENGTH 0x0503000Au
+#define ZLC_BLOCK_UPDATE_ROUTINE 0x0503004Cu     /* the block routine failed */
+#define ZLC_BLOCK_UPDATE_HOLD_LENGTH 0x05040009u
+#define ZLC_BLOCK_UPDATE_HOLD_FAILED 0x0504005Cu
+#define ZLC_BLOCK_FINAL_ARGUMENT 0x0505002Bu     /* null or unusable unit, null output */
+#define ZLC_BLOCK_FINAL_ENCRYPT 0x0505000Au      /* partial block without padding, routine failure */
+#define ZLC_BLOCK_FINAL_DECRYPT 0x05050009u      /* bad padding, partial block, stream mode without ZLC_NO_PADDING */
+#define ZLC_BLOCK_ONESHOT_ALLOC 0x0508003Bu
+#define ZLC_BLOCK_ONESHOT_INIT 0x05080021u
+#define ZLC_BLOCK_ONESHOT_UPDATE 0x0508005Au
+#define ZLC_BLOCK_ONESHOT_FINAL 0x05080017u
+#define ZLC_BLOCK_ADV_INIT_NULL 0x050A0049u      /* null key, state or state length */
+#define ZLC_BLOCK_ADV_INIT_UNSUPPORTED 0x050A0048u /* Blowfish: its schedule does not fit */
+#define ZLC_BLOCK_ADV_INIT_SHORT 0x050A0006u     /* state length below 876 */
+#define ZLC_BLOCK_ADV_INIT_FAILED 0x050A0021u
+#define ZLC_BLOCK_ADV_FINAL_NULL 0x050B0049u     /* null state or output */
+#define ZLC_BLOCK_ADV_FINAL_STATE 0x050B002Bu    /* the state record is not one Init Advanced produced */
+#define ZLC_BLOCK_ADV_FINAL_UPDATE 0x050B005Au
+#define ZLC_BLOCK_ADV_FINAL_FINAL 0x050B0017u
+
+/* A zero-filled unit, or null. */
+ZLC_API BLOCK_CIPHER_UNIT *ZLC_New_BLOCK_CIPHER_Unit(void) ZLC_NOEXCEPT;
+/* For a unit that Init has started on: wipes and releases its key schedule and zeroes the unit.
+ * Any other unit (null, fresh) is left untouched. */
+ZLC_API void ZLC_Clean_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT *unit) ZLC_NOEXCEPT;
+/* Cleans and releases the unit; null does nothing. */
+ZLC_API void ZLC_Free_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT *unit) ZLC_NOEXCEPT;
+/* Cleans the unit and keys it for one identifier. key: key_length bytes (never null); iv:
+ * iv_length bytes, required for CBC, CFB and OFB, optional for CTR (null = zero counter),
+ * ignored for ECB. encrypt: 1 encrypt, 0 decrypt. A failed Init leaves a unit that Update and
+ * Final refuse until the next successful Init. */
+ZLC_API uint32_t ZLC_Init_BLOCK_CIPHER(BLOCK_CIPHER_UNIT *unit, uint32_t algorithm_id, const uint8_t *key,
+                                       const uint8_t *iv, uint32_t encrypt) ZLC_NOEXCEPT;
+/* Feeds in_length (1 .. 2^31 - 33) bytes; out needs room for in_length plus one block and may
+ * be the same buffer as in. The bytes written go to *out_length. */
+ZLC_API uint32_t ZLC_Update_BLOCK_CIPHER(BLOCK_CIPHER_UNIT *unit, uint8_t *out, int32_t *out_length,
+                                         const uint8_t *in, int32_t in_length) ZLC_NOEXCEPT;
+/* Ends the message: adds or checks and strips the padding, or finishes a partial stream block.
+ * Writes at most one block. Success or not, the unit is then ready for a new message under the
+ * same key and IV. A padding error writes nothing. */
+ZLC_API uint32_t ZLC_Final_BLOCK_CIPHER(BLOCK_CIPHER_UNIT *unit, uint8_t *out, int32_t *out_length) ZLC_NOEXCEPT;
+/* Init, Update and Final in one call; out needs room for in_length plus one block; out_length
+ * may be null. An empty input is refused (ZLC_BLOCK_ONESHOT_UPDATE). */
+ZLC_API uint32_t ZLC_BLOCK_CIPHER(uint32_t algorithm_id, uint32_t encrypt, const uint8_t *key, const uint8_t *iv,
+                                  const uint8_t *in, int32_t in_length, uint8_t *out,
+                                  int32_t *out_length) ZLC_NOEXCEPT;
+/* The unit's algorithm value, 0 for a null unit. */
+ZLC_API uint32_t ZLC_Get_Block_Alg_ID(const BLOCK_CIPHER_UNIT *unit) ZLC_NOEXCEPT;
+/* Static texts ("ARIA_128", "CBC", ...); null for a value not known or when the self-test fails. */
+ZLC_API const char *ZLC_Get_Block_Alg_Name(uint32_t algorithm_id) ZLC_NOEXCEPT;
+ZLC_API const char *ZLC_Get_Mode_Name(uint32_t algorithm_id) ZLC_NOEXCEPT;
+/* Lengths in bytes; 0 for an unknown algorithm or when the self-test fails. */
+ZLC_API int32_t ZLC_Get_Block_Length(uint32_t algorithm_id) ZLC_NOEXCEPT;
+ZLC_API int32_t ZLC_Get_Key_Length(uint32_t algorithm_id) ZLC_NOEXCEPT;
+/* The block length; -1 when the self-test fails. */
+ZLC_API int32_t ZLC_Get_IV_Length(uint32_t algorithm_id) ZLC_NOEXCEPT;
+/* Keys an identifier once into a caller-kept record of 876 bytes (*state_length in: its size,
+ * out: 876). The record holds the key schedule and is meaningful only inside this process.
+ * Blowfish is refused. */
+ZLC_API uint32_t ZLC_Init_Advanced_BLOCK_CIPHER(uint32_t algorithm_id, const uint8_t *key, const uint8_t *iv,
+                                                uint32_t encrypt, uint8_t *state,
+                                                int32_t *state_length) ZLC_NOEXCEPT;
+/* One whole message (Update and Final) under the record, which is only read: every call starts
+ * from the saved IV. `reserved` is not examined; out_length may be null. */
+ZLC_API uint32_t ZLC_DoFinal_Advanced_BLOCK_CIPHER(const uint8_t *state, uint32_t reserved, const uint8_t *in,
+                                                   int32_t in_length, uint8_t *out,
+                                                   int32_t *out_length) ZLC_NOEXCEPT;
+
 /* ---------------------------------------------------------------------------------------------
  * RC4
  * ------------------------------------------------------------------------------------------- */
