@@ -352,6 +352,137 @@ ZLC_API uint32_t ZLC_DoFinal_Advanced_BLOCK_CIPHER(const uint8_t *state, uint32_
  * Big integers
  * ------------------------------------------------------------------------------------------- */
 
+/* A non-negative integer: 32-bit words, least significant first, always normalised (`length` 0
+ * for zero, otherwise words[length - 1] != 0). Storage is wiped before every release. */
+#define BIGINT_FLAG_HEAP 1u   /* the record was allocated by the library; ZLC_Free_BIGINT releases it */
+#define BIGINT_FLAG_STATIC 2u /* the words are not owned (shared constants); never grows */
+#define BIGINT_FLAG_INIT 4u   /* prepared in place; ZLC_Free_BIGINT only empties it */
+#define ZLC_BIGINT_MAX_WORDS 0xFFFFFF /* capacity requests above this fail */
+
+typedef struct BIGINT {
+    uint32_t *words;  /* null while no storage is held */
+    int32_t length;   /* words in use */
+    int32_t capacity; /* words allocated */
+    uint32_t flags;
+} BIGINT;
+
+/* Scratch integers are handed out from blocks of eight, inside nested frames. */
+#define ZLC_BIGINT_POOL_BLOCK_RECORDS 8
+#define ZLC_BIGINT_POOL_MAX_FRAMES 80
+
+typedef struct BIGINT_POOL_BLOCK {
+    BIGINT records[ZLC_BIGINT_POOL_BLOCK_RECORDS];
+    struct BIGINT_POOL_BLOCK *previous;
+    struct BIGINT_POOL_BLOCK *next;
+} BIGINT_POOL_BLOCK;
+
+typedef struct BIGINT_POOL {
+    BIGINT_POOL_BLOCK *head;
+    BIGINT_POOL_BLOCK *current; /* block of the most recently handed-out record */
+    BIGINT_POOL_BLOCK *tail;
+    int32_t used;               /* records handed out and not given back */
+    int32_t size;               /* records held by all blocks (a multiple of 8) */
+    int32_t frame_counts[ZLC_BIGINT_POOL_MAX_FRAMES];
+    int32_t depth;              /* innermost open frame; -1 when none is open */
+} BIGINT_POOL;
+
+/* Record life cycle. Statuses: 0x0401xxxx Init, 0x0402xxxx Free, 0x041Fxxxx Copy; reason 0x49 for a
+ * null record, 0x16 when storage cannot grow. */
+ZLC_API BIGINT *ZLC_New_BIGINT(void) ZLC_NOEXCEPT;
+/* Prepares a caller-provided record without storage (a record with flags set is zeroed first,
+ * its storage pointer dropped, not released). 0 or 0x04010049. */
+ZLC_API uint32_t ZLC_Init_BIGINT(BIGINT *n) ZLC_NOEXCEPT;
+/* Wipes and releases the storage; the value becomes zero. Null is ignored. */
+ZLC_API void ZLC_Clear_BIGINT(BIGINT *n) ZLC_NOEXCEPT;
+/* Clears, and releases a library-allocated record. 0 or 0x04020049. */
+ZLC_API uint32_t ZLC_Free_BIGINT(BIGINT *n) ZLC_NOEXCEPT;
+/* dst = src. 0, 0x041F0049 (null), 0x041F0016 (growth). */
+ZLC_API uint32_t ZLC_Copy_BIGINT(BIGINT *dst, const BIGINT *src) ZLC_NOEXCEPT;
+/* A new record holding a copy, or null. */
+ZLC_API BIGINT *ZLC_Dup_BIGINT(const BIGINT *src) ZLC_NOEXCEPT;
+/* Exchanges the values (the static flag travels with the words). Null does nothing. */
+ZLC_API void ZLC_Swap_BIGINT(BIGINT *a, BIGINT *b) ZLC_NOEXCEPT;
+
+/* Conversions. Byte strings are big-endian. Texts are released with ZLC_Free. */
+/* The value of count bytes into target, or into a new record when target is null; null on a null
+ * or negative input or when memory runs out. */
+ZLC_API BIGINT *ZLC_Binary_To_BIGINT(const uint8_t *bytes, int32_t count, BIGINT *target) ZLC_NOEXCEPT;
+/* Minimal form with a leading 00 when the top bit would be set: (bits + 8) / 8 bytes; zero and null
+ * write nothing and give 0. */
+ZLC_API int32_t ZLC_BIGINT_To_Binary(const BIGINT *n, uint8_t *out) ZLC_NOEXCEPT;
+/* Minimal form, (bits + 7) / 8 bytes; zero and null write nothing and give 0. */
+ZLC_API int32_t ZLC_BIGINT_To_Binary_Unsigned(const BIGINT *n, uint8_t *out) ZLC_NOEXCEPT;
+/* Reads the leading hexadecimal digits of text (stops at the first other character; none gives
+ * zero). Null for null or empty text or when memory runs out. */
+ZLC_API BIGINT *ZLC_HEX_To_BIGINT(const char *text) ZLC_NOEXCEPT;
+/* Upper-case, two digits per byte ("0F", "0100"); zero gives "0". Null on null or no memory. */
+ZLC_API char *ZLC_BIGINT_To_HEX(const BIGINT *n) ZLC_NOEXCEPT;
+/* Decimal without leading zeros; zero gives "0". Null on null or no memory. */
+ZLC_API char *ZLC_BIGINT_To_DEC(const BIGINT *n) ZLC_NOEXCEPT;
+/* Writes "0x" and the hexadecimal text with a newline to standard output; null prints nothing. */
+ZLC_API void ZLC_Print_BIGINT(const BIGINT *n) ZLC_NOEXCEPT;
+/* "0x" followed by the hexadecimal text, or null. */
+ZLC_API char *ZLC_Dump_BIGINT(const BIGINT *n) ZLC_NOEXCEPT;
+
+/* Inspection and single words. */
+/* Bit length; 0 for zero or null. */
+ZLC_API int32_t ZLC_Get_BIGINT_Bits_Length(const BIGINT *n) ZLC_NOEXCEPT;
+/* -1, 0 or 1 as a is below, equal to or above b; 1 when either is null. */
+ZLC_API int32_t ZLC_Cmp_BIGINT(const BIGINT *a, const BIGINT *b) ZLC_NOEXCEPT;
+/* The value when it fits one word, 0xFFFFFFFF when it does not, 1 for null. */
+ZLC_API uint32_t ZLC_Get_BIGINT_Word(const BIGINT *n) ZLC_NOEXCEPT;
+/* n = w. 0, 0x04200049 (null), 0x04200016 (growth). */
+ZLC_API uint32_t ZLC_Set_BIGINT_Word(BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
+/* Sets bit i (0 = least significant). 0, 0x04210049 (null or negative i), 0x04210016 (growth). */
+ZLC_API uint32_t ZLC_Set_BIGINT_Bit(BIGINT *n, int32_t i) ZLC_NOEXCEPT;
+/* 1 when bit i is set; 0 when clear, beyond the value, for negative i or a null record. */
+ZLC_API int32_t ZLC_Is_BIGINT_Bit_Set(const BIGINT *n, int32_t i) ZLC_NOEXCEPT;
+/* Shared read-only constants 1 and 0: operands only, never written, cleared or freed. */
+ZLC_API const BIGINT *ZLC_Value_One_BIGINT(void) ZLC_NOEXCEPT;
+ZLC_API const BIGINT *ZLC_Value_Zero_BIGINT(void) ZLC_NOEXCEPT;
+
+/* The pool. Open a frame, take records (each reads zero), finish the frame: every record the frame
+ * took goes back and keeps its storage for the next taker. At most 80 frames nest. */
+ZLC_API BIGINT_POOL *ZLC_New_BIGINT_Pool(void) ZLC_NOEXCEPT;
+/* 0, or 0x041B0049 for a null pool or when 80 frames are already open. */
+ZLC_API uint32_t ZLC_Start_BIGINT_Pool(BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* A zero record counted to the innermost frame; null for a null pool, no open frame, or no memory
+ * (the pool then stays as it was). */
+ZLC_API BIGINT *ZLC_Get_BIGINT_Pool(BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* Gives back the innermost frame's records and closes it. 0, or 0x041C0049 for a null pool or when
+ * no frame is open. */
+ZLC_API uint32_t ZLC_Finish_BIGINT_Pool(BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* Wipes and releases every pooled record's storage and every block. 0 or 0x041A0049. */
+ZLC_API uint32_t ZLC_Clear_BIGINT_Pool(BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* Clears and releases the pool. 0 or 0x04190049. */
+ZLC_API uint32_t ZLC_Free_BIGINT_Pool(BIGINT_POOL *pool) ZLC_NOEXCEPT;
+
+/* Arithmetic. Results are normalised and may be the same record as an operand; after a failure the
+ * result's value is unspecified but the record stays valid. A null record gives reason 0x49. */
+/* r = a + b. 0x040D0028 when r cannot grow. */
+ZLC_API uint32_t ZLC_Add_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *b) ZLC_NOEXCEPT;
+/* r = a - b for a >= b; the pool is not used. 0x040E0028 when b exceeds a or r cannot grow. */
+ZLC_API uint32_t ZLC_Sub_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *b, BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* n = n + w. 0x04030016 (growth), 0x04030052 (setting a zero n failed). */
+ZLC_API uint32_t ZLC_Add_BIGINT_Word(BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
+/* n = |n - w|. 0x04040052 (setting a zero n failed). */
+ZLC_API uint32_t ZLC_Sub_BIGINT_Word(BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
+/* n = n * w. 0x04050016 (growth). */
+ZLC_API uint32_t ZLC_Mtp_BIGINT_Word(BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
+/* n = n div w; returns n mod w, or 0xFFFFFFFF (n unchanged) for w = 0, a null n or no memory. */
+ZLC_API uint32_t ZLC_Div_BIGINT_Word(BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
+/* n mod w, or 0xFFFFFFFF for w = 0 or a null n. */
+ZLC_API uint32_t ZLC_Mod_BIGINT_Word(const BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
+/* quotient = a div d, remainder = a mod d; either output may be null; the pool may be null.
+ * 0x04100028 (d is zero), 0x04100039 (shift failed), 0x0410003A (scratch or growth failed). */
+ZLC_API uint32_t ZLC_Div_BIGINT(BIGINT *quotient, BIGINT *remainder, const BIGINT *a, const BIGINT *d,
+                                BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* r = a * b. 0x04120057 (no pool), 0x0412003B (scratch), 0x04120016 (growth), 0x0412000D (copy),
+ * 0x04120052 (a zero factor with a null r). */
+ZLC_API uint32_t ZLC_Mtp_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *b, BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* r = a * a. 0x04110057 (no pool), 0x0411001B (scratch), 0x04110016 (growth), 0x0411000D (copy). */
+ZLC_API uint32_t ZLC_Sqr_BIGINT(BIGINT *r, const BIGINT *a, BIGINT_POOL *pool) ZLC_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif
