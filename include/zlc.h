@@ -483,6 +483,28 @@ ZLC_API uint32_t ZLC_Mtp_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *b, BIG
 /* r = a * a. 0x04110057 (no pool), 0x0411001B (scratch), 0x04110016 (growth), 0x0411000D (copy). */
 ZLC_API uint32_t ZLC_Sqr_BIGINT(BIGINT *r, const BIGINT *a, BIGINT_POOL *pool) ZLC_NOEXCEPT;
 
+/* Modular arithmetic. */
+/* r = (a - b) mod m. 0x040F0049 (null), 0x040F003A (a temporary could not be made), otherwise the
+ * status of a failed inner division or subtraction. */
+ZLC_API uint32_t ZLC_Mod_Sub_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *b, const BIGINT *m,
+                                    BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* r = a * b mod m (squares when a and b are the same record). 0x04130057 (no pool), 0x0413001B,
+ * 0x04130056 (square), 0x04130044 (multiply), 0x0413003E (reduction). */
+ZLC_API uint32_t ZLC_Mod_Mtp_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *b, const BIGINT *m,
+                                    BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* r = a^e mod m by a sliding window; a null pool makes a private one. A null or zero e gives 1.
+ * 0x04140052, 0x04140057, 0x0414001B, 0x0414003E, 0x04140042. */
+ZLC_API uint32_t ZLC_Mod_Exp_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *e, const BIGINT *m,
+                                    BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* r = a^e mod m in Montgomery form for an odd m; a null pool makes a private one. A null or zero e
+ * gives 1. An even or zero m is refused with 0x040A0052 (context set-up); others: 0x04200049,
+ * 0x04200016, 0x040A0057, 0x040A001B, 0x040A003A, 0x040A003E, 0x040A0004, 0x040A0043, 0x040A0002. */
+ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *e, const BIGINT *m,
+                                         BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/* r = a^-1 mod m. 0x04070052 when no inverse exists; 0x04070057 (no pool), 0x0407001B, 0x0407000D,
+ * 0x0407003E, 0x04070010, 0x04070001, 0x04070044, 0x04070058. */
+ZLC_API uint32_t ZLC_Mod_Inverse_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *m, BIGINT_POOL *pool) ZLC_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif
