@@ -305,8 +305,8 @@ ZLC_API void ZLC_Clean_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT *unit) ZLC_NOEXCEPT;
 ZLC_API void ZLC_Free_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT *unit) ZLC_NOEXCEPT;
 /* Cleans the unit and keys it for one identifier. key: key_length bytes (never null); iv:
  * iv_length bytes, required for CBC, CFB and OFB, optional for CTR (null = zero counter),
- * ignored for ECB. encrypt: 1 encrypt, 0 decrypt. A failed Init leaves a unit that Update and
- * Final refuse until the next successful Init. */
+ * ignored for ECB. encrypt: 0 decrypts, any other value encrypts (stored as 1). A failed Init
+ * leaves a unit that Update and Final refuse until the next successful Init. */
 ZLC_API uint32_t ZLC_Init_BLOCK_CIPHER(BLOCK_CIPHER_UNIT *unit, uint32_t algorithm_id, const uint8_t *key,
                                        const uint8_t *iv, uint32_t encrypt) ZLC_NOEXCEPT;
 /* Feeds in_length (1 .. 2^31 - 33) bytes; out needs room for in_length plus one block and may
