@@ -159,31 +159,30 @@ void rotate_right(const Block& w, unsigned n, Block& out) {
 // Writes the rounds + 1 encryption round keys into keys (17 slots, the rest zeroed).
 Status expand_key(const std::uint8_t* key, std::uint32_t key_length, std::uint32_t (*keys)[4], unsigned* rounds) {
     if (key == nullptr || (key_length != 16 && key_length != 24 && key_length != 32)) return kAriaSetKeyInvalid;
-    Block w[4] = {};
-    Block kr = {};
-    mem::WipeOnExit wipe_w(w);
-    mem::WipeOnExit wipe_kr(kr);
-    for (unsigned i = 0; i < 4; ++i) w[0][i] = load_be32(key + 4 * i);
-    for (unsigned i = 4; i < key_length / 4; ++i) kr[i - 4] = load_be32(key + 4 * i);
+    // Everything derived from the key, wiped once on the way out.
+    struct Scratch {
+        Block w[4];
+        Block kr;
+        Block x;
+    } t = {};
+    mem::WipeOnExit wipe(t);
+    for (unsigned i = 0; i < 4; ++i) t.w[0][i] = load_be32(key + 4 * i);
+    for (unsigned i = 4; i < key_length / 4; ++i) t.kr[i - 4] = load_be32(key + 4 * i);
     const unsigned first = (key_length - 16) / 8;  // CK order 1,2,3 / 2,3,1 / 3,1,2
     for (unsigned step = 0; step < 3; ++step) {
-        Block x;
-        std::memcpy(x, w[step], sizeof(x));
-        for (unsigned i = 0; i < 4; ++i) x[i] ^= kCk[(first + step) % 3][i];
-        const Block& add = step == 0 ? kr : w[step - 1];
-        round_step(step % 2 == 0 ? kLayer1 : kLayer2, x, add);
-        std::memcpy(w[step + 1], x, sizeof(x));
-        platform::secure_zero(x, sizeof(x));
+        std::memcpy(t.x, t.w[step], sizeof(t.x));
+        for (unsigned i = 0; i < 4; ++i) t.x[i] ^= kCk[(first + step) % 3][i];
+        const Block& add = step == 0 ? t.kr : t.w[step - 1];
+        round_step(step % 2 == 0 ? kLayer1 : kLayer2, t.x, add);
+        std::memcpy(t.w[step + 1], t.x, sizeof(t.x));
     }
     const unsigned n = key_length / 4 + 8;
     std::memset(keys, 0, 17 * sizeof(Block));
     // ek(4g + i + 1) = W(i) xor (W(i+1 mod 4) rotated), by group g: >>> 19, >>> 31, <<< 61, <<< 31, <<< 19.
     constexpr unsigned kRightShift[5] = {19, 31, 128 - 61, 128 - 31, 128 - 19};
     for (unsigned k = 0; k <= n; ++k) {
-        Block r;
-        rotate_right(w[(k % 4 + 1) % 4], kRightShift[k / 4], r);
-        for (unsigned i = 0; i < 4; ++i) keys[k][i] = w[k % 4][i] ^ r[i];
-        platform::secure_zero(r, sizeof(r));
+        rotate_right(t.w[(k % 4 + 1) % 4], kRightShift[k / 4], t.x);
+        for (unsigned i = 0; i < 4; ++i) keys[k][i] = t.w[k % 4][i] ^ t.x[i];
     }
     *rounds = n;
     return kOk;

@@ -9,6 +9,7 @@
 
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/core/bytes.h"
+#include "crypto/core/memory.h"
 #include "crypto/platform/secure_zero.h"
 
 namespace zlc::cipher {
@@ -228,49 +229,52 @@ void ops_cbc_decrypt_blocks(const void* schedule, std::uint8_t* chain, const std
 
 void SeedSetKey128(const std::uint8_t* key, SEED_KEY_SCHEDULE* schedule) noexcept {
     if (key == nullptr || schedule == nullptr) return;
-    std::uint64_t ab = load_be64(key);
-    std::uint64_t cd = load_be64(key + 8);
+    // A||B and C||D, wiped once on the way out.
+    std::uint64_t half[2] = {load_be64(key), load_be64(key + 8)};
+    mem::WipeOnExit wipe(half);
     for (unsigned i = 0; i < 16; ++i) {
-        const auto a = static_cast<std::uint32_t>(ab >> 32), b = static_cast<std::uint32_t>(ab);
-        const auto c = static_cast<std::uint32_t>(cd >> 32), d = static_cast<std::uint32_t>(cd);
+        const auto a = static_cast<std::uint32_t>(half[0] >> 32), b = static_cast<std::uint32_t>(half[0]);
+        const auto c = static_cast<std::uint32_t>(half[1] >> 32), d = static_cast<std::uint32_t>(half[1]);
         schedule->subkeys[2 * i] = g(a + c - key_constant(i));
         schedule->subkeys[2 * i + 1] = g(b - d + key_constant(i));
         if (i % 2 == 0) {
-            ab = std::rotr(ab, 8);
+            half[0] = std::rotr(half[0], 8);
         } else {
-            cd = std::rotl(cd, 8);
+            half[1] = std::rotl(half[1], 8);
         }
     }
     std::memset(schedule->subkeys + 32, 0, 16 * sizeof(std::uint32_t));
     schedule->count = 32;
-    platform::secure_zero(&ab, sizeof(ab));
-    platform::secure_zero(&cd, sizeof(cd));
 }
 
 void SeedSetKey256(const std::uint8_t* key, SEED_KEY_SCHEDULE* schedule) noexcept {
     if (key == nullptr || schedule == nullptr) return;
-    // W0..W3 and W4..W7 as two 128-bit values, each in a high and a low 64-bit half.
-    unsigned __int128 left = (static_cast<unsigned __int128>(load_be64(key)) << 64) | load_be64(key + 8);
-    unsigned __int128 right = (static_cast<unsigned __int128>(load_be64(key + 16)) << 64) | load_be64(key + 24);
-    for (unsigned i = 0; i < 24; ++i) {
+    // W0..W3 and W4..W7 as two 128-bit values (W0 and W4 most significant), and the words of the
+    // current round; wiped once on the way out.
+    struct Scratch {
+        unsigned __int128 left;
+        unsigned __int128 right;
         std::uint32_t w[8];
+    } t = {};
+    mem::WipeOnExit wipe(t);
+    t.left = (static_cast<unsigned __int128>(load_be64(key)) << 64) | load_be64(key + 8);
+    t.right = (static_cast<unsigned __int128>(load_be64(key + 16)) << 64) | load_be64(key + 24);
+    for (unsigned i = 0; i < 24; ++i) {
         for (int j = 0; j < 4; ++j) {
-            w[j] = static_cast<std::uint32_t>(left >> (96 - 32 * j));
-            w[4 + j] = static_cast<std::uint32_t>(right >> (96 - 32 * j));
+            t.w[j] = static_cast<std::uint32_t>(t.left >> (96 - 32 * j));
+            t.w[4 + j] = static_cast<std::uint32_t>(t.right >> (96 - 32 * j));
         }
+        const std::uint32_t* w = t.w;
         schedule->subkeys[2 * i] = g((((w[0] + w[2]) ^ w[4]) - w[5]) ^ key_constant(i));
         schedule->subkeys[2 * i + 1] = g((((w[1] - w[3]) ^ w[6]) + w[7]) ^ key_constant(i));
-        platform::secure_zero(w, sizeof(w));
         const unsigned r = (i % 6) < 2 ? 9 : (i % 6) < 4 ? 11 : 12;
         if (i % 2 == 0) {
-            left = (left >> r) | (left << (128 - r));
+            t.left = (t.left >> r) | (t.left << (128 - r));
         } else {
-            right = (right << r) | (right >> (128 - r));
+            t.right = (t.right << r) | (t.right >> (128 - r));
         }
     }
     schedule->count = 48;
-    platform::secure_zero(&left, sizeof(left));
-    platform::secure_zero(&right, sizeof(right));
 }
 
 void SeedEncryptBlock(const SEED_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept {
