@@ -9,6 +9,7 @@
 #include "crypto/core/module_state.h"
 #include "crypto/digest/has160.h"
 #include "crypto/digest/md5.h"
+#include "crypto/digest/mdc2.h"
 #include "crypto/digest/sha1.h"
 #include "crypto/digest/sha256.h"
 #include "crypto/digest/sha512.h"
@@ -52,11 +53,6 @@ constexpr DigestAlgorithm row(std::uint32_t id, const char* name, std::int32_t l
             &bind_final<State, Final>};
 }
 
-constexpr DigestAlgorithm unbound(std::uint32_t id, const char* name, std::int32_t length, std::int32_t block,
-                                  bool refused) {
-    return {id, name, length, block, refused, 0, nullptr, nullptr, nullptr};
-}
-
 const std::array<DigestAlgorithm, 8> kTable = {
     row<SHA1_STATE, zlc_sha1_init, zlc_sha1_update, zlc_sha1_final>(ZLC_SHA1, "SHA1", 20, 64, true),
     row<SHA256_STATE, zlc_sha224_init, zlc_sha224_update, zlc_sha224_final>(ZLC_SHA224, "SHA224", 28, 64, false),
@@ -65,7 +61,7 @@ const std::array<DigestAlgorithm, 8> kTable = {
     row<SHA512_STATE, zlc_sha512_init, zlc_sha512_update, zlc_sha512_final>(ZLC_SHA512, "SHA512", 64, 128, false),
     row<MD5_STATE, zlc_md5_init, zlc_md5_update, zlc_md5_final>(ZLC_MD5, "MD5", 16, 64, true),
     row<HAS160_STATE, zlc_has160_init, zlc_has160_update, zlc_has160_final>(ZLC_HAS160, "HAS160", 20, 64, true),
-    unbound(ZLC_MDC2, "MDC2", 16, 8, true),
+    row<MDC2_STATE, zlc_mdc2_init, zlc_mdc2_update, zlc_mdc2_final>(ZLC_MDC2, "MDC2", 16, 8, true),
 };
 
 bool bound(const DIGEST_UNIT* unit) {
@@ -180,7 +176,7 @@ const DigestAlgorithm* find_digest(std::uint32_t id) noexcept {
 
 Status select_digest(std::uint32_t id, const DigestAlgorithm** row) noexcept {
     const DigestAlgorithm* algorithm = find_digest(id);
-    if (algorithm == nullptr || algorithm->init == nullptr) return kSelectUnknown;
+    if (algorithm == nullptr) return kSelectUnknown;
     if (algorithm->refused_in_proven_mode && core::is_proven()) return kSelectRefused;
     *row = algorithm;
     return kOk;

@@ -13,7 +13,7 @@ struct DigestAlgorithm {
     std::int32_t digest_length;
     std::int32_t block_size;
     bool refused_in_proven_mode;
-    std::int32_t state_size;  // 0 while the algorithm has no routines in this build
+    std::int32_t state_size;  // bytes of the algorithm's state record
     ZLC_DIGEST_INIT_ROUTINE init;
     ZLC_DIGEST_UPDATE_ROUTINE update;
     ZLC_DIGEST_FINAL_ROUTINE final;
@@ -22,7 +22,7 @@ struct DigestAlgorithm {
 // The table row of an identifier, or null.
 const DigestAlgorithm* find_digest(std::uint32_t id) noexcept;
 
-// Selection: 0x0A040029 for an identifier without routines, 0x0A0400F0 for one refused in
+// Selection: 0x0A040029 for an unknown identifier, 0x0A0400F0 for one refused in
 // proven mode; otherwise 0 and the row.
 [[nodiscard]] Status select_digest(std::uint32_t id, const DigestAlgorithm** row) noexcept;
 

@@ -186,7 +186,8 @@ TEST(HmacConstruction, DigestsWithoutAPeer) {
         uint32_t id;
         size_t block;
     } rows[] = {{ZLC_SHA256, 64},  // anchors the construction to a digest checked against OpenSSL above
-                {ZLC_HAS160, 64}};
+                {ZLC_HAS160, 64},
+                {ZLC_MDC2, 8}};
     std::mt19937 rng(2104);
     for (const auto& row : rows) {
         for (size_t key_length : {size_t{0}, size_t{3}, row.block - 1, row.block, row.block + 1, size_t{200}}) {
@@ -223,6 +224,12 @@ TEST(HmacUnit, InitRecordsTheKeyAndTheHmacIdentifier) {
     ASSERT_EQ(ZLC_DIGEST(ZLC_SHA256, long_key.data(), len(long_key), digest, nullptr), 0u);
     EXPECT_EQ(Bytes(unit->key_block, unit->key_block + 32), Bytes(digest, digest + 32));
     EXPECT_EQ(Bytes(unit->key_block + 32, unit->key_block + 64), Bytes(32, 0));
+
+    // MDC-2's digest (16 bytes) is longer than its block (8): the hashed key keeps its length,
+    // and only its first 8 bytes enter the padded blocks (the construction check covers that).
+    ASSERT_EQ(ZLC_Init_HMAC(unit.get(), ZLC_MDC2, key.data(), len(key)), 0u);
+    EXPECT_EQ(unit->key_length, 16);
+    EXPECT_EQ(unit->hmac_id, 0x18000100u);
 }
 
 TEST(HmacUnit, PhaseRules) {
@@ -287,6 +294,7 @@ TEST(HmacStatuses, Init) {
         // A digest refused in proven mode is refused by HMAC as well.
         zlc::test::ModuleFlagsScope proven(zlc::test::proven_mode());
         EXPECT_EQ(ZLC_Init_HMAC(unit.get(), ZLC_SHA1, key, 4), 0x0F010022u);
+        EXPECT_EQ(ZLC_Init_HMAC(unit.get(), ZLC_MDC2, key, 4), 0x0F010022u);
         EXPECT_EQ(ZLC_Init_HMAC(unit.get(), ZLC_SHA256, key, 4), 0u);
     }
     {
