@@ -4,8 +4,6 @@
 
 namespace zlc::cipher {
 
-const BlockCipherOps kTripleDesOps{Module::TripleDes, 8, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-
 const BlockCipherOps kRc5Ops{Module::Rc5, 8, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 const BlockCipherOps kBlowfishOps{Module::Blowfish, 8, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
