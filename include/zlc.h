@@ -348,6 +348,32 @@ ZLC_API uint32_t ZLC_DoFinal_Advanced_BLOCK_CIPHER(const uint8_t *state, uint32_
  * RC4
  * ------------------------------------------------------------------------------------------- */
 
+/* An RC4 (ARCFOUR) unit: the generator indices i and j and the permutation S of 0..255, one
+ * entry per 32-bit word. Exactly 1032 bytes. */
+typedef struct RC4_UNIT {
+    uint32_t x;          /* index i, 0..255 */
+    uint32_t y;          /* index j, 0..255 */
+    uint32_t state[256]; /* the permutation S */
+} RC4_UNIT;
+
+/* Every RC4 argument error: a null unit, key, input or output, a key length of 0 or less, a length
+ * of 0, or a unit that holds no key (fresh from New, or cleaned). */
+#define ZLC_RC4_INVALID_ARGUMENT 0x1600002Bu
+
+/* A new zero-filled unit, or null when memory is short. It must be keyed with ZLC_Init_RC4 first. */
+ZLC_API RC4_UNIT *ZLC_New_RC4_Unit(void) ZLC_NOEXCEPT;
+/* Zeroes all 1032 bytes; null does nothing. */
+ZLC_API void ZLC_Clean_RC4_Unit(RC4_UNIT *unit) ZLC_NOEXCEPT;
+/* Zeroes all 1032 bytes, then releases the unit; null does nothing. */
+ZLC_API void ZLC_Free_RC4_Unit(RC4_UNIT *unit) ZLC_NOEXCEPT;
+/* Keys the unit (key_length bytes, at least 1) and sets the generator to the start of its
+ * keystream. 0 or ZLC_RC4_INVALID_ARGUMENT; a failure changes nothing. */
+ZLC_API uint32_t ZLC_Init_RC4(RC4_UNIT *unit, const uint8_t *key, int32_t key_length) ZLC_NOEXCEPT;
+/* out = in xor the next `length` keystream bytes (encryption and decryption alike); successive
+ * calls continue one keystream; in and out may be the same buffer. 0 or ZLC_RC4_INVALID_ARGUMENT
+ * (also for length 0 and for a unit that holds no key); a failure changes nothing. */
+ZLC_API uint32_t ZLC_Do_RC4(RC4_UNIT *unit, const uint8_t *in, uint32_t length, uint8_t *out) ZLC_NOEXCEPT;
+
 /* ---------------------------------------------------------------------------------------------
  * Big integers
  * ------------------------------------------------------------------------------------------- */
