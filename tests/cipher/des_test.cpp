@@ -4,9 +4,11 @@
 #include <openssl/evp.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "crypto/cipher/des.h"
+#include "tests/cipher/legacy_unit_check.h"
 #include "tests/support/hex.h"
 #include "tests/support/vector_file.h"
 
@@ -98,6 +100,35 @@ TEST(DesBlock, MatchesOpenSslOnRandomKeys) {
         EXPECT_EQ(to_hex(des(key, expected, kDesDecrypt)), to_hex(pt));
     }
     EVP_CIPHER_CTX_free(ctx);
+}
+
+}  // namespace
+
+namespace {
+
+// FIPS 81's ECB, CBC, 64-bit CFB and 64-bit OFB examples through the unit (the 8-bit feedback
+// modes are not offered).
+TEST(DesUnit, Fips81Examples) {
+    const std::map<std::string, uint32_t> modes = {{"ECB", ZLC_MODE_ECB},
+                                                   {"CBC", ZLC_MODE_CBC},
+                                                   {"CFB64", ZLC_MODE_CFB64},
+                                                   {"OFB64", ZLC_MODE_OFB}};
+    for (const auto& r : zlc::test::read_vector_file("des/fips81_sp800_67_examples.txt")) {
+        if (r.at("ALG") != "DES" || modes.count(r.at("MODE")) == 0) continue;
+        SCOPED_TRACE("line " + std::to_string(r.line));
+        const Bytes key = from_hex(r.at("KEY")), pt = from_hex(r.at("PT"));
+        const Bytes iv = r.has("IV") ? from_hex(r.at("IV")) : Bytes{};
+        const uint32_t id = ZLC_DES + modes.at(r.at("MODE")) + ZLC_NO_PADDING;
+        const auto enc = zlc::test::run_unit(id, true, key, iv, pt, {3, 9});
+        EXPECT_EQ(to_hex(enc.out), r.at("CT"));
+        EXPECT_EQ(to_hex(zlc::test::run_unit(id, false, key, iv, enc.out).out), to_hex(pt));
+    }
+}
+
+TEST(DesUnit, EveryModeMatchesOpenSsl) {
+    if (!zlc::test::openssl_legacy_available()) GTEST_SKIP() << "OpenSSL legacy provider not installed";
+    zlc::test::check_unit_against_openssl(ZLC_DES, "DES", 8, {}, 46);
+    zlc::test::check_unit_ctr(ZLC_DES, 8, 47);
 }
 
 }  // namespace

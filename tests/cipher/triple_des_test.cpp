@@ -6,6 +6,7 @@
 
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/cipher/triple_des.h"
+#include "tests/cipher/legacy_unit_check.h"
 #include "tests/support/hex.h"
 #include "tests/support/vector_file.h"
 
@@ -116,6 +117,56 @@ TEST(TripleDes, SetKeyRefusesOtherLengths) {
     for (std::uint32_t length : {0u, 8u, 15u, 17u, 23u, 25u, 32u}) {
         EXPECT_EQ(TripleDesSetKey(length, &schedule, key.data(), kDesEncrypt), 0x0807002Bu) << length;
     }
+}
+
+}  // namespace
+
+namespace {
+
+using zlc::test::run_unit;
+
+// Through the unit: TMOVS CBC, CFB64 and OFB messages with three keys (0x02000200 and 0x02010200
+// alike) and with K1 = K3 as two keys.
+TEST(TripleDesUnit, TmovsModesThroughEveryIdentifier) {
+    struct File {
+        const char* name;
+        uint32_t mode;
+    };
+    for (const File f : {File{"TCBCMMT2", ZLC_MODE_CBC}, File{"TCBCMMT3", ZLC_MODE_CBC},
+                         File{"TCFB64MMT3", ZLC_MODE_CFB64}, File{"TOFBMMT3", ZLC_MODE_OFB}}) {
+        for (const auto& r : zlc::test::read_vector_file(std::string("des/") + f.name + ".rsp")) {
+            SCOPED_TRACE(std::string(f.name) + " line " + std::to_string(r.line));
+            const bool encrypt = r.section == "ENCRYPT";
+            const Bytes key = tmovs_key(r), iv = from_hex(r.at("IV"));
+            const Bytes in = from_hex(r.at(encrypt ? "PLAINTEXT" : "CIPHERTEXT"));
+            const std::string expected = r.at(encrypt ? "CIPHERTEXT" : "PLAINTEXT");
+            std::vector<std::pair<uint32_t, Bytes>> ids = {{ZLC_TDES_3KEY, key}, {ZLC_TDES_3KEY_ALT, key}};
+            if (r.at("KEY1") == r.at("KEY3")) ids.push_back({ZLC_TDES_2KEY, Bytes(key.begin(), key.begin() + 16)});
+            for (const auto& [algorithm, k] : ids) {
+                const auto outcome = run_unit(algorithm + f.mode + ZLC_NO_PADDING, encrypt, k, iv, in, {5, 8, 3});
+                EXPECT_EQ(outcome.final_status, 0u);
+                EXPECT_EQ(to_hex(outcome.out), expected) << std::hex << algorithm;
+            }
+        }
+    }
+}
+
+TEST(TripleDesUnit, IdentifiersReportThemselves) {
+    const Bytes key = zlc::test::random_bytes(24, 9);
+    for (uint32_t algorithm : {ZLC_TDES_3KEY, ZLC_TDES_3KEY_ALT, ZLC_TDES_2KEY}) {
+        auto unit = zlc::test::new_block_unit();
+        ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), algorithm + ZLC_MODE_CBC, key.data(), key.data(), 1), 0u);
+        EXPECT_EQ(ZLC_Get_Block_Alg_ID(unit.get()), algorithm);
+        EXPECT_EQ(unit->key_schedule_size, 384u);
+        EXPECT_STREQ(ZLC_Get_Block_Alg_Name(algorithm), "ZLC_DES_EDE");
+        EXPECT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), algorithm + ZLC_MODE_CBC, nullptr, key.data(), 1), 0x05010023u);
+    }
+}
+
+TEST(TripleDesUnit, EveryModeMatchesOpenSsl) {
+    zlc::test::check_unit_against_openssl(ZLC_TDES_3KEY, "DES-EDE3", 24, {}, 3);
+    zlc::test::check_unit_against_openssl(ZLC_TDES_2KEY, "DES-EDE", 16, {}, 2);
+    zlc::test::check_unit_ctr(ZLC_TDES_3KEY, 24, 4);
 }
 
 }  // namespace
