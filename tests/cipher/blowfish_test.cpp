@@ -2,10 +2,12 @@
 // twice as 16-byte keys, and OpenSSL on random keys.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 
 #include "crypto/cipher/blowfish.h"
+#include "tests/cipher/legacy_unit_check.h"
 #include "crypto/core/bytes.h"
 #include "tests/support/hex.h"
 #include "tests/support/openssl_cipher.h"
@@ -81,6 +83,33 @@ TEST(Blowfish, MatchesOpenSslOnRandomKeys) {
         EXPECT_EQ(to_hex(blowfish_ecb(key, pt, true)), to_hex(expected));
         EXPECT_EQ(to_hex(blowfish_ecb(key, expected, false)), to_hex(pt));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Schneier's chaining-mode example (a 16-byte key) through the unit.
+TEST(BlowfishUnit, SchneierChainingModes) {
+    const std::map<std::string, uint32_t> modes = {{"CBC", ZLC_MODE_CBC}, {"CFB64", ZLC_MODE_CFB64}, {"OFB64", ZLC_MODE_OFB}};
+    int checked = 0;
+    for (const auto& r : zlc::test::read_vector_file("blowfish/schneier_vectors.txt")) {
+        if (modes.count(r.at("MODE")) == 0) continue;
+        SCOPED_TRACE("line " + std::to_string(r.line));
+        const Bytes key = from_hex(r.at("KEY")), iv = from_hex(r.at("IV")), pt = from_hex(r.at("PT"));
+        const uint32_t id = ZLC_BLOWFISH + modes.at(r.at("MODE")) + ZLC_NO_PADDING;
+        const auto enc = zlc::test::run_unit(id, true, key, iv, pt, {1, 7, 9});
+        EXPECT_EQ(to_hex(enc.out), r.at("CT"));
+        EXPECT_EQ(to_hex(zlc::test::run_unit(id, false, key, iv, enc.out).out), to_hex(pt));
+        ++checked;
+    }
+    EXPECT_EQ(checked, 3);
+}
+
+TEST(BlowfishUnit, EveryModeMatchesOpenSsl) {
+    if (!zlc::test::openssl_legacy_available()) GTEST_SKIP() << "OpenSSL legacy provider not installed";
+    zlc::test::check_unit_against_openssl(ZLC_BLOWFISH, "BF", 16, {}, 1993);
+    zlc::test::check_unit_ctr(ZLC_BLOWFISH, 16, 1994);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "crypto/cipher/rc2.h"
+#include "tests/cipher/legacy_unit_check.h"
 #include "tests/support/hex.h"
 #include "tests/support/openssl_cipher.h"
 #include "tests/support/vector_file.h"
@@ -78,6 +79,31 @@ TEST(Rc2, MatchesOpenSslOnRandomKeys) {
         const Bytes expected = zlc::test::openssl_crypt("RC2-ECB", key, {}, pt, true, {.rc2_key_bits = static_cast<int>(bits)});
         EXPECT_EQ(to_hex(rc2_ecb(key, bits, pt, true)), to_hex(expected));
         EXPECT_EQ(to_hex(rc2_ecb(key, bits, expected, false)), to_hex(pt));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Rc2Unit, EveryModeMatchesOpenSslWithItsEffectiveBits) {
+    if (!zlc::test::openssl_legacy_available()) GTEST_SKIP() << "OpenSSL legacy provider not installed";
+    zlc::test::check_unit_against_openssl(ZLC_RC2_128, "RC2", 16, {.rc2_key_bits = 128}, 128);
+    zlc::test::check_unit_against_openssl(ZLC_RC2_40, "RC2", 5, {.rc2_key_bits = 40}, 40);
+    zlc::test::check_unit_against_openssl(ZLC_RC2_64, "RC2", 8, {.rc2_key_bits = 64}, 64);
+}
+
+TEST(Rc2Unit, CtrIsRefusedAndBytewiseFeedbackEqualsOneUpdate) {
+    const Bytes key = zlc::test::random_bytes(16, 1), iv = zlc::test::random_bytes(8, 2);
+    for (uint32_t algorithm : {ZLC_RC2_128, ZLC_RC2_40, ZLC_RC2_64}) {
+        auto unit = zlc::test::new_block_unit();
+        EXPECT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), algorithm + ZLC_MODE_CTR, key.data(), iv.data(), 1), 0x05010023u);
+    }
+    const Bytes msg = zlc::test::random_bytes(37, 3);
+    for (uint32_t mode : {ZLC_MODE_CFB64, ZLC_MODE_OFB}) {
+        const auto whole = zlc::test::run_unit(ZLC_RC2_128 + mode, true, key, iv, msg);
+        const auto bytewise = zlc::test::run_unit(ZLC_RC2_128 + mode, true, key, iv, msg, std::vector<size_t>(37, 1));
+        EXPECT_EQ(to_hex(bytewise.out), to_hex(whole.out));
     }
 }
 
