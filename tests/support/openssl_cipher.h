@@ -12,13 +12,19 @@
 
 namespace zlc::test {
 
-// Loads the default and legacy providers once; false when the legacy provider is not installed.
+// Loads the default and legacy providers once and unloads them at exit (so leak checks stay quiet);
+// false when the legacy provider is not installed.
 inline bool openssl_legacy_available() {
-    static const bool loaded = [] {
-        OSSL_PROVIDER_load(nullptr, "default");
-        return OSSL_PROVIDER_load(nullptr, "legacy") != nullptr;
-    }();
-    return loaded;
+    struct Providers {
+        OSSL_PROVIDER* default_provider = OSSL_PROVIDER_load(nullptr, "default");
+        OSSL_PROVIDER* legacy_provider = OSSL_PROVIDER_load(nullptr, "legacy");
+        ~Providers() {
+            if (legacy_provider != nullptr) OSSL_PROVIDER_unload(legacy_provider);
+            if (default_provider != nullptr) OSSL_PROVIDER_unload(default_provider);
+        }
+    };
+    static const Providers providers;
+    return providers.legacy_provider != nullptr;
 }
 
 struct OpenSslCipherOptions {
