@@ -6,13 +6,16 @@
 #include <openssl/evp.h>
 
 #include <cstring>
+#include <map>
 #include <random>
 
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/platform/cpu.h"
+#include "tests/cipher/unit_driver.h"
 #include "tests/support/hex.h"
 #include "tests/support/library_seams.h"
 #include "tests/support/vector_file.h"
+#include "zlc.h"
 
 namespace {
 
@@ -274,6 +277,121 @@ TEST(Aes, UnitDescriptor) {
     EXPECT_NE(ops.ctr_blocks, nullptr);
     EXPECT_NE(ops.cbc_encrypt_blocks, nullptr);
     EXPECT_NE(ops.cbc_decrypt_blocks, nullptr);
+}
+
+// ---- Through the block cipher unit and its mode engine ----
+
+std::uint32_t aes_id(std::size_t key_length) {
+    return key_length == 16 ? ZLC_AES_128 : key_length == 24 ? ZLC_AES_192 : ZLC_AES_256;
+}
+
+class AesUnit : public ::testing::TestWithParam<bool> {
+protected:
+    zlc::test::PortablePathsScope portable_{GetParam()};
+};
+
+TEST_P(AesUnit, Sp80038aEveryModeAndSplit) {
+    const std::map<std::string, std::uint32_t> modes = {{"ECB", ZLC_MODE_ECB},
+                                                        {"CBC", ZLC_MODE_CBC},
+                                                        {"CFB128", ZLC_MODE_CFB128},
+                                                        {"OFB", ZLC_MODE_OFB},
+                                                        {"CTR", ZLC_MODE_CTR}};
+    int checked = 0;
+    for (const auto& r : zlc::test::read_vector_file("aes/sp800_38a_examples.txt")) {
+        const auto mode = modes.find(r.at("MODE"));
+        if (mode == modes.end()) continue;  // CFB8 is not a mode of the unit
+        const Bytes key = from_hex(r.at("KEY"));
+        const Bytes iv = r.has("IV") ? from_hex(r.at("IV")) : Bytes{};
+        const Bytes pt = from_hex(r.at("PT"));
+        const std::uint32_t id = aes_id(key.size()) + mode->second + ZLC_NO_PADDING;
+        for (const std::vector<std::size_t>& pieces : {std::vector<std::size_t>{}, {5, 17}, {16, 1, 31}}) {
+            EXPECT_EQ(to_hex(zlc::test::run_unit(id, true, key, iv, pt, pieces).out), r.at("CT")) << r.line;
+            EXPECT_EQ(zlc::test::run_unit(id, false, key, iv, from_hex(r.at("CT")), pieces).out, pt) << r.line;
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked, 15);
+}
+
+TEST_P(AesUnit, CavpCfbAndOfb) {
+    for (const char* file : {"aes/CFB128MMT128.rsp", "aes/CFB128MMT256.rsp", "aes/OFBMMT128.rsp", "aes/OFBMMT256.rsp"}) {
+        const std::uint32_t mode = std::strncmp(file, "aes/CFB", 7) == 0 ? ZLC_MODE_CFB : ZLC_MODE_OFB;
+        const auto records = zlc::test::read_vector_file(file);
+        ASSERT_GT(records.size(), 10u) << file;
+        for (const auto& r : records) {
+            const bool encrypt = r.section == "ENCRYPT";
+            const Bytes key = from_hex(r.at("KEY"));
+            const auto outcome = zlc::test::run_unit(aes_id(key.size()) + mode + ZLC_NO_PADDING, encrypt, key,
+                                                     from_hex(r.at("IV")),
+                                                     from_hex(r.at(encrypt ? "PLAINTEXT" : "CIPHERTEXT")));
+            EXPECT_EQ(to_hex(outcome.out), r.at(encrypt ? "CIPHERTEXT" : "PLAINTEXT")) << file << " line " << r.line;
+        }
+    }
+}
+
+// OpenSSL's EVP modes as the oracle for every mode, with and without padding, on random keys, IVs,
+// lengths and Update splits; decryption gives the message back.
+TEST_P(AesUnit, MatchesOpenSslEveryModeAndSplit) {
+    struct Mode {
+        std::uint32_t value;
+        bool padded;
+        const EVP_CIPHER* (*evp[3])();
+    };
+    const Mode modes[] = {
+        {ZLC_MODE_ECB, true, {EVP_aes_128_ecb, EVP_aes_192_ecb, EVP_aes_256_ecb}},
+        {ZLC_MODE_ECB, false, {EVP_aes_128_ecb, EVP_aes_192_ecb, EVP_aes_256_ecb}},
+        {ZLC_MODE_CBC, true, {EVP_aes_128_cbc, EVP_aes_192_cbc, EVP_aes_256_cbc}},
+        {ZLC_MODE_CBC, false, {EVP_aes_128_cbc, EVP_aes_192_cbc, EVP_aes_256_cbc}},
+        {ZLC_MODE_CFB, false, {EVP_aes_128_cfb128, EVP_aes_192_cfb128, EVP_aes_256_cfb128}},
+        {ZLC_MODE_CFB128, false, {EVP_aes_128_cfb128, EVP_aes_192_cfb128, EVP_aes_256_cfb128}},
+        {ZLC_MODE_OFB, false, {EVP_aes_128_ofb, EVP_aes_192_ofb, EVP_aes_256_ofb}},
+        {ZLC_MODE_CTR, false, {EVP_aes_128_ctr, EVP_aes_192_ctr, EVP_aes_256_ctr}},
+    };
+    std::mt19937_64 rng(0xAE5AE5);
+    for (int trial = 0; trial < 240; ++trial) {
+        const Mode& mode = modes[trial % 8];
+        const std::size_t size = (trial / 8) % 3;
+        const bool whole_blocks = !mode.padded && (mode.value == ZLC_MODE_ECB || mode.value == ZLC_MODE_CBC);
+        const std::size_t length = whole_blocks ? 16 * (1 + rng() % 70) : (mode.padded ? 0 : 1) + rng() % 1100;
+        const Bytes key = zlc::test::random_bytes(16 + 8 * size, rng());
+        const Bytes iv = zlc::test::random_bytes(16, rng());
+        const Bytes pt = zlc::test::random_bytes(length, rng());
+        std::vector<std::size_t> pieces;
+        for (int i = 0; i < 3; ++i) pieces.push_back(rng() % (length / 2 + 1));
+
+        Bytes expected(length + 16);
+        int n1 = 0, n2 = 0;
+        EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+        ASSERT_EQ(EVP_EncryptInit_ex(ctx, mode.evp[size](), nullptr, key.data(), iv.data()), 1);
+        EVP_CIPHER_CTX_set_padding(ctx, mode.padded ? 1 : 0);
+        ASSERT_EQ(EVP_EncryptUpdate(ctx, expected.data(), &n1, pt.data(), static_cast<int>(length)), 1);
+        ASSERT_EQ(EVP_EncryptFinal_ex(ctx, expected.data() + n1, &n2), 1);
+        EVP_CIPHER_CTX_free(ctx);
+        expected.resize(static_cast<std::size_t>(n1 + n2));
+
+        const std::uint32_t id = aes_id(key.size()) + mode.value + (mode.padded ? 0 : ZLC_NO_PADDING);
+        const auto enc = zlc::test::run_unit(id, true, key, iv, pt, pieces);
+        ASSERT_EQ(enc.update_status | enc.final_status, 0u) << "trial " << trial;
+        ASSERT_EQ(to_hex(enc.out), to_hex(expected)) << "trial " << trial;
+        const auto dec = zlc::test::run_unit(id, false, key, iv, expected, pieces);
+        ASSERT_EQ(dec.update_status | dec.final_status, 0u) << "trial " << trial;
+        ASSERT_EQ(dec.out, pt) << "trial " << trial;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, AesUnit, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Portable" : "Native"; });
+
+TEST(AesUnitInit, NullKeyIsRefused) {
+    const Bytes iv(16, 0);
+    for (std::uint32_t alg : {ZLC_AES_128, ZLC_AES_192, ZLC_AES_256}) {
+        for (std::uint32_t mode : {ZLC_MODE_ECB, ZLC_MODE_CBC, ZLC_MODE_CFB, ZLC_MODE_OFB, ZLC_MODE_CTR}) {
+            for (std::uint32_t encrypt : {0u, 1u}) {
+                auto unit = zlc::test::new_block_unit();
+                EXPECT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), alg + mode, nullptr, iv.data(), encrypt), 0x05010023u);
+            }
+        }
+    }
 }
 
 }  // namespace

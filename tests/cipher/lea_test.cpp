@@ -11,9 +11,11 @@
 
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/platform/cpu.h"
+#include "tests/cipher/unit_driver.h"
 #include "tests/support/hex.h"
 #include "tests/support/library_seams.h"
 #include "tests/support/vector_file.h"
+#include "zlc.h"
 
 namespace {
 
@@ -210,6 +212,91 @@ TEST(Lea, UnitDescriptor) {
     EXPECT_EQ(ops.set_encrypt_key(&s, key.data(), 24, 0), 0u);
     EXPECT_EQ(ops.set_encrypt_key(&s, key.data(), 20, 0), 0x1F020023u);
     EXPECT_EQ(ops.set_encrypt_key(&s, nullptr, 16, 0), 0x1F020023u);
+}
+
+// ---- Through the block cipher unit and its mode engine ----
+
+std::uint32_t lea_id(std::size_t key_length) {
+    return key_length == 16 ? ZLC_LEA_128 : key_length == 24 ? ZLC_LEA_192 : ZLC_LEA_256;
+}
+
+class LeaUnit : public ::testing::TestWithParam<bool> {
+protected:
+    zlc::test::PortablePathsScope portable_{GetParam()};
+};
+
+TEST_P(LeaUnit, ReferenceVectorsEverySplit) {
+    for (const auto& r : zlc::test::read_vector_file("lea/kisa_lea_vs_ecb_cbc_ctr.txt")) {
+        const std::string mode = r.at("MODE").substr(0, 3);
+        const std::uint32_t mode_value = mode == "ECB" ? ZLC_MODE_ECB : mode == "CBC" ? ZLC_MODE_CBC : ZLC_MODE_CTR;
+        const Bytes key = from_hex(r.at("KEY"));
+        const Bytes iv = r.has("IV") ? from_hex(r.at("IV")) : Bytes{};
+        const Bytes pt = from_hex(r.at("PT"));
+        const std::uint32_t id = lea_id(key.size()) + mode_value + ZLC_NO_PADDING;
+        for (const std::vector<std::size_t>& pieces : {std::vector<std::size_t>{}, {7}, {16, 3, 20}}) {
+            EXPECT_EQ(to_hex(zlc::test::run_unit(id, true, key, iv, pt, pieces).out), r.at("CT")) << r.line;
+            EXPECT_EQ(zlc::test::run_unit(id, false, key, iv, from_hex(r.at("CT")), pieces).out, pt) << r.line;
+        }
+    }
+}
+
+// Crypto++ as the oracle for every mode (PKCS #7 padding added by hand for its raw ECB and CBC), on
+// random keys, IVs, lengths and Update splits; decryption gives the message back.
+TEST_P(LeaUnit, MatchesCryptoppEveryModeAndSplit) {
+    struct Mode {
+        std::uint32_t value;
+        bool padded;
+    };
+    const Mode modes[] = {{ZLC_MODE_ECB, true},  {ZLC_MODE_ECB, false}, {ZLC_MODE_CBC, true},
+                          {ZLC_MODE_CBC, false}, {ZLC_MODE_CFB, false}, {ZLC_MODE_CFB128, false},
+                          {ZLC_MODE_OFB, false}, {ZLC_MODE_CTR, false}};
+    std::mt19937_64 rng(0x1EA1EA);
+    for (int trial = 0; trial < 240; ++trial) {
+        const Mode& mode = modes[trial % 8];
+        const bool block_mode = mode.value == ZLC_MODE_ECB || mode.value == ZLC_MODE_CBC;
+        const std::size_t length =
+            block_mode && !mode.padded ? 16 * (1 + rng() % 70) : (mode.padded ? 0 : 1) + rng() % 1100;
+        const Bytes key = zlc::test::random_bytes(16 + 8 * ((trial / 8) % 3), rng());
+        const Bytes iv = zlc::test::random_bytes(16, rng());
+        const Bytes pt = zlc::test::random_bytes(length, rng());
+        std::vector<std::size_t> pieces;
+        for (int i = 0; i < 3; ++i) pieces.push_back(rng() % (length / 2 + 1));
+
+        Bytes input = pt;
+        if (mode.padded) input.insert(input.end(), 16 - length % 16, static_cast<std::uint8_t>(16 - length % 16));
+        Bytes expected(input.size());
+        auto run = [&](auto&& cipher) { cipher.ProcessData(expected.data(), input.data(), input.size()); };
+        if (mode.value == ZLC_MODE_ECB) run(CryptoPP::ECB_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size()));
+        if (mode.value == ZLC_MODE_CBC) {
+            run(CryptoPP::CBC_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
+        }
+        if (mode.value == ZLC_MODE_CFB || mode.value == ZLC_MODE_CFB128) {
+            run(CryptoPP::CFB_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
+        }
+        if (mode.value == ZLC_MODE_OFB) run(CryptoPP::OFB_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
+        if (mode.value == ZLC_MODE_CTR) run(CryptoPP::CTR_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
+
+        const std::uint32_t id = lea_id(key.size()) + mode.value + (mode.padded ? 0 : ZLC_NO_PADDING);
+        const auto enc = zlc::test::run_unit(id, true, key, iv, pt, pieces);
+        ASSERT_EQ(enc.update_status | enc.final_status, 0u) << "trial " << trial;
+        ASSERT_EQ(to_hex(enc.out), to_hex(expected)) << "trial " << trial;
+        const auto dec = zlc::test::run_unit(id, false, key, iv, expected, pieces);
+        ASSERT_EQ(dec.update_status | dec.final_status, 0u) << "trial " << trial;
+        ASSERT_EQ(dec.out, pt) << "trial " << trial;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, LeaUnit, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Portable" : "Native"; });
+
+TEST(LeaUnitInit, NullKeyIsRefused) {
+    const Bytes iv(16, 0);
+    for (std::uint32_t alg : {ZLC_LEA_128, ZLC_LEA_192, ZLC_LEA_256}) {
+        for (std::uint32_t mode : {ZLC_MODE_ECB, ZLC_MODE_CBC, ZLC_MODE_CFB, ZLC_MODE_OFB, ZLC_MODE_CTR}) {
+            auto unit = zlc::test::new_block_unit();
+            EXPECT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), alg + mode, nullptr, iv.data(), 1), 0x05010023u);
+        }
+    }
 }
 
 }  // namespace
