@@ -123,7 +123,9 @@ ZLC_API uint32_t ZLC_Add_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
     if (w == 0) return kOk;
     if (is_zero(n)) return ZLC_Set_BIGINT_Word(n, w) == kOk ? kOk : kAddWordSet;
     const std::int32_t len = n->length;
-    if (n->words[len - 1] == 0xFFFFFFFFu && !grow(n, static_cast<std::int64_t>(len) + 1)) return kAddWordGrowth;
+    // A carry leaves the top when the top word is full, or when it is word 0 and overflows.
+    const bool may_carry = n->words[len - 1] == 0xFFFFFFFFu || (len == 1 && n->words[0] > 0xFFFFFFFFu - w);
+    if (may_carry && !grow(n, static_cast<std::int64_t>(len) + 1)) return kAddWordGrowth;
     const std::uint32_t carry = words::add_1(n->words, len, w);
     if (carry != 0) {
         n->words[len] = carry;
