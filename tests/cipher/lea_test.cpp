@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_P(LeaPaths, StandardExamples) {
-    for (const auto& r : zlc::test::read_vector_file("lea/lea_spec_examples.txt")) {
+    for (const auto& r : zlc::test::read_vector_file("lea/lea_standard_examples.txt")) {
         const LEA_KEY_SCHEDULE s = schedule(from_hex(r.at("KEY")));
         Bytes block = from_hex(r.at("PT"));
         zc::LeaEncryptBlock(&s, block.data(), block.data());
