@@ -6,8 +6,10 @@
 #include <cryptopp/algparam.h>
 #include <cryptopp/argnames.h>
 #include <cryptopp/modes.h>
+#include <cryptopp/lea.h>
 #include <cryptopp/rc5.h>
 
+#include <type_traits>
 #include <vector>
 
 #include "zlc.h"
@@ -63,11 +65,11 @@ void OpenSslOneShot(benchmark::State& state, const char* name) {
 // Throughput: 16 KiB per Update on a keyed unit beside EVP_EncryptUpdate on a keyed context.
 constexpr int kBuffer = 16384;
 
-void ZlcUpdate(benchmark::State& state, uint32_t id) {
+void ZlcUpdate(benchmark::State& state, uint32_t id, int encrypt = 1) {
     std::vector<uint8_t> buf(kBuffer + 32, 0xA5);
     const uint8_t key[32] = {7, 1, 2, 3}, iv[16] = {9};
     BLOCK_CIPHER_UNIT* unit = ZLC_New_BLOCK_CIPHER_Unit();
-    if (ZLC_Init_BLOCK_CIPHER(unit, id, key, iv, 1) != 0) state.SkipWithError("Init failed");
+    if (ZLC_Init_BLOCK_CIPHER(unit, id, key, iv, encrypt) != 0) state.SkipWithError("Init failed");
     int32_t written = 0;
     for (auto _ : state) {
         ZLC_Update_BLOCK_CIPHER(unit, buf.data(), &written, buf.data(), kBuffer);
@@ -77,7 +79,7 @@ void ZlcUpdate(benchmark::State& state, uint32_t id) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kBuffer);
 }
 
-void OpenSslUpdate(benchmark::State& state, const char* name) {
+void OpenSslUpdate(benchmark::State& state, const char* name, int encrypt = 1) {
     EVP_CIPHER* cipher = fetch_openssl_cipher(name);
     if (cipher == nullptr) {
         state.SkipWithError("cipher not available in this OpenSSL");
@@ -86,11 +88,11 @@ void OpenSslUpdate(benchmark::State& state, const char* name) {
     std::vector<uint8_t> buf(kBuffer + 32, 0xA5);
     const uint8_t key[32] = {7, 1, 2, 3}, iv[16] = {9};
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    EVP_EncryptInit_ex2(ctx, cipher, key, iv, nullptr);
+    EVP_CipherInit_ex2(ctx, cipher, key, iv, encrypt, nullptr);
     EVP_CIPHER_CTX_set_padding(ctx, 0);
     int written = 0;
     for (auto _ : state) {
-        EVP_EncryptUpdate(ctx, buf.data(), &written, buf.data(), kBuffer);
+        EVP_CipherUpdate(ctx, buf.data(), &written, buf.data(), kBuffer);
         benchmark::DoNotOptimize(buf.data());
     }
     EVP_CIPHER_CTX_free(ctx);
@@ -160,5 +162,41 @@ BENCHMARK(ZlcRc4);
 BENCHMARK_CAPTURE(OpenSslUpdate, rc4, "RC4");
 
 }  // namespace
+
+BENCHMARK_CAPTURE(ZlcUpdate, aes128_cbc_encrypt, ZLC_AES_128 + ZLC_MODE_CBC + ZLC_NO_PADDING);
+BENCHMARK_CAPTURE(OpenSslUpdate, aes128_cbc_encrypt, "AES-128-CBC");
+BENCHMARK_CAPTURE(ZlcUpdate, aes128_cbc_decrypt, ZLC_AES_128 + ZLC_MODE_CBC + ZLC_NO_PADDING, 0);
+BENCHMARK_CAPTURE(OpenSslUpdate, aes128_cbc_decrypt, "AES-128-CBC", 0);
+BENCHMARK_CAPTURE(ZlcUpdate, aes128_ecb_encrypt, ZLC_AES_128 + ZLC_MODE_ECB + ZLC_NO_PADDING);
+BENCHMARK_CAPTURE(OpenSslUpdate, aes128_ecb_encrypt, "AES-128-ECB");
+BENCHMARK_CAPTURE(ZlcUpdate, aes128_ecb_decrypt, ZLC_AES_128 + ZLC_MODE_ECB + ZLC_NO_PADDING, 0);
+BENCHMARK_CAPTURE(OpenSslUpdate, aes128_ecb_decrypt, "AES-128-ECB", 0);
+BENCHMARK_CAPTURE(ZlcUpdate, aes128_ctr, ZLC_AES_128 + ZLC_MODE_CTR);
+BENCHMARK_CAPTURE(OpenSslUpdate, aes128_ctr, "AES-128-CTR");
+
+// Crypto++ is the one peer here with LEA.
+template <class Mode>
+void CryptoppLea(benchmark::State& state) {
+    std::vector<uint8_t> buf(kBuffer, 0xA5);
+    const uint8_t key[16] = {7, 1, 2, 3}, iv[16] = {9};
+    Mode mode;
+    if constexpr (std::is_same_v<Mode, CryptoPP::ECB_Mode<CryptoPP::LEA>::Encryption>) {
+        mode.SetKey(key, sizeof(key));
+    } else {
+        mode.SetKeyWithIV(key, sizeof(key), iv);
+    }
+    for (auto _ : state) {
+        mode.ProcessData(buf.data(), buf.data(), kBuffer);
+        benchmark::DoNotOptimize(buf.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kBuffer);
+}
+
+BENCHMARK_CAPTURE(ZlcUpdate, lea128_ctr, ZLC_LEA_128 + ZLC_MODE_CTR);
+BENCHMARK_TEMPLATE(CryptoppLea, CryptoPP::CTR_Mode<CryptoPP::LEA>::Encryption);
+BENCHMARK_CAPTURE(ZlcUpdate, lea128_ecb_encrypt, ZLC_LEA_128 + ZLC_MODE_ECB + ZLC_NO_PADDING);
+BENCHMARK_TEMPLATE(CryptoppLea, CryptoPP::ECB_Mode<CryptoPP::LEA>::Encryption);
+BENCHMARK_CAPTURE(ZlcUpdate, lea128_cbc_encrypt, ZLC_LEA_128 + ZLC_MODE_CBC + ZLC_NO_PADDING);
+BENCHMARK_TEMPLATE(CryptoppLea, CryptoPP::CBC_Mode<CryptoPP::LEA>::Encryption);
 
 BENCHMARK_MAIN();
