@@ -48,6 +48,22 @@ std::uint64_t limb_inverse(const BIGINT_MONT* ctx) {
     return 0 - x * (2 - low * x);
 }
 
+// Gives x room for n words and zeros above its length, so the fixed-width kernels can read it whole.
+bool widen(BIGINT* x, int n) {
+    if (!grow(x, n)) return false;
+    std::memset(x->words + x->length, 0, static_cast<std::size_t>(n - x->length) * 4);
+    return true;
+}
+
+// x = 1 in n words.
+bool load_one(BIGINT* x, int n) {
+    if (!grow(x, n)) return false;
+    std::memset(x->words, 0, static_cast<std::size_t>(n) * 4);
+    x->words[0] = 1;
+    x->length = 1;
+    return true;
+}
+
 // A context allocated for one exponentiation; its integers are wiped and it is released with the scope.
 class MontContext {
 public:
@@ -166,31 +182,61 @@ ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT* r, const BIGINT* a, const BIGIN
     if (ctx == nullptr) return kExpContext;
     if (mont_setup(p, ctx, m) != kOk) return kExpSetup;
 
-    const BIGINT* base = a;
+    const int n = ctx->modulus.length;
+    BIGINT* base = reduced;
     if (ZLC_Cmp_BIGINT(a, m) >= 0) {
         if (ZLC_Div_BIGINT(nullptr, reduced, a, m, p) != kOk) return kExpReduce;
-        base = reduced;
+    } else if (ZLC_Copy_BIGINT(reduced, a) != kOk) {
+        return kExpToMont;
     }
     if (is_zero(base)) return ZLC_Set_BIGINT_Word(r, 0);
 
+    // Every value from here on is held in n words below m, zeros above its length, so each
+    // Montgomery step runs on the fixed-width kernel with one scratch array and cannot fail.
+    BIGINT* scratch = frame.take();
+    if (scratch == nullptr) return kExpScratch;
+    if (!grow(scratch, 2 * static_cast<std::int64_t>(n) + 1)) return kExpScratch;
+    if (!widen(base, n) || !widen(&ctx->r_squared, n)) return kExpToMont;
+    const std::uint64_t inv = limb_inverse(ctx);
+    const std::uint32_t* modulus = ctx->modulus.words;
+    auto step = [&](BIGINT* out, const BIGINT* x, const BIGINT* y) {
+        words::mont_mul_fixed(out->words, x->words, y->words, modulus, n, inv, scratch->words);
+        out->length = n;
+        normalise(out);
+    };
+
     BIGINT* slots[kMaxSlots] = {};
     if ((slots[0] = frame.take()) == nullptr) return kExpScratch;
-    if (mont_mul(p, base, slots[0], &ctx->r_squared, ctx) != kOk) return kExpToMont;
+    if (!widen(slots[0], n)) return kExpToMont;
+    step(slots[0], base, &ctx->r_squared);
     const int w = window_bits(ZLC_Get_BIGINT_Bits_Length(e));
     if (w > 1) {
-        if (mont_mul(p, slots[0], d, slots[0], ctx) != kOk) return kExpMul;
+        if (!widen(d, n)) return kExpMul;
+        step(d, slots[0], slots[0]);
         for (int i = 1; i < (1 << (w - 1)); ++i) {
             if ((slots[i] = frame.take()) == nullptr) return kExpScratch;
-            if (mont_mul(p, slots[i - 1], slots[i], d, ctx) != kOk) return kExpMul;
+            if (!widen(slots[i], n)) return kExpMul;
+            step(slots[i], slots[i - 1], d);
         }
     }
     // R mod m, the Montgomery form of 1.
-    if (mont_mul(p, ZLC_Value_One_BIGINT(), acc, &ctx->r_squared, ctx) != kOk) return kExpToMont;
+    if (!load_one(acc, n)) return kExpToMont;
+    step(acc, acc, &ctx->r_squared);
     const bool ok = sliding_window(
-        e, w, [&] { return mont_mul(p, acc, acc, acc, ctx) == kOk; },
-        [&](std::uint32_t slot) { return mont_mul(p, acc, acc, slots[slot], ctx) == kOk; });
+        e, w,
+        [&] {
+            step(acc, acc, acc);
+            return true;
+        },
+        [&](std::uint32_t slot) {
+            step(acc, acc, slots[slot]);
+            return true;
+        });
     if (!ok) return kExpMul;
-    return mont_reduce(r, acc, ctx, p) == kOk ? kOk : kExpFromMont;
+    // Out of Montgomery form: a multiplication by 1 is exactly a reduction of acc.
+    if (!load_one(d, n)) return kExpFromMont;
+    step(acc, acc, d);
+    return ZLC_Copy_BIGINT(r, acc) == kOk ? kOk : kExpFromMont;
 }
 
 }  // extern "C"

@@ -2,8 +2,16 @@
 // a single trailing word handled on its own when a length is odd.
 #include "crypto/bigint/words.h"
 
+#include "crypto/bigint/words_x86.h"
+#include "crypto/platform/cpu.h"
+
 namespace zlc::bigint::words {
 namespace {
+
+bool has_adx() noexcept {
+    const auto& cpu = platform::cpu_features();
+    return cpu.bmi2 && cpu.adx;
+}
 
 // (c2:c1:c0) += a * b
 inline void mac3(u64& c0, u64& c1, u64& c2, u64 a, u64 b) noexcept {
@@ -59,9 +67,17 @@ inline void comba_sqr(u32* r, const u32* a) noexcept {
 }
 
 // r[0..nl limbs) += a[0..nl limbs) * m; returns the carry limb.
+template <bool Adx>
 inline u64 mac_limbs(u32* r, const u32* a, int nl, u64 m) noexcept {
     u64 c = 0;
-    for (int i = 0; i < nl; ++i) {
+    int i = 0;
+    if constexpr (Adx) {
+        if (nl >= 4) {
+            i = nl & ~3;
+            c = mac_limbs4_adx(r, a, static_cast<u64>(nl / 4), m, 0);
+        }
+    }
+    for (; i < nl; ++i) {
         const u128 t = static_cast<u128>(load64(a + 2 * i)) * m + load64(r + 2 * i) + c;
         store64(r + 2 * i, static_cast<u64>(t));
         c = static_cast<u64>(t >> 64);
@@ -80,8 +96,9 @@ inline u64 mul_limbs(u32* r, const u32* a, int nl, u64 m) noexcept {
 }
 
 // r[0..n words) += a * m for a 64-bit m; returns the carry (up to two words).
+template <bool Adx>
 inline u64 mac_words64(u32* r, const u32* a, int n, u64 m) noexcept {
-    u64 c = mac_limbs(r, a, n / 2, m);
+    u64 c = mac_limbs<Adx>(r, a, n / 2, m);
     if (n & 1) {
         const u128 t = static_cast<u128>(a[n - 1]) * m + r[n - 1] + c;
         r[n - 1] = static_cast<u32>(t);
@@ -102,24 +119,130 @@ inline void add_carry64(u32* r, int n, u64 c) noexcept {
     if ((s >> 64) != 0) (void)add_1(r + 2, n - 2, 1);
 }
 
-// Square of an even number of words: cross products by limb rows, doubled, then the diagonal.
+// Square of an even number of words: cross products by limb rows, doubled, plus the diagonal.
+template <bool Adx>
 void sqr_even(u32* r, const u32* a, int n) noexcept {
     const int nl = n / 2;
-    std::memset(r, 0, static_cast<std::size_t>(2 * n) * 4);
-    for (int i = 0; i + 1 < nl; ++i) {
-        store64(r + 2 * (i + nl), mac_limbs(r + 2 * (2 * i + 1), a + 2 * (i + 1), nl - i - 1, load64(a + 2 * i)));
+    if constexpr (Adx) {
+        sqr_cross_adx(r, a, static_cast<u64>(nl));
+    } else {
+        std::memset(r, 0, static_cast<std::size_t>(2 * n) * 4);
+        for (int i = 0; i + 1 < nl; ++i) {
+            store64(r + 2 * (i + nl), mac_limbs<Adx>(r + 2 * (2 * i + 1), a + 2 * (i + 1), nl - i - 1, load64(a + 2 * i)));
+        }
     }
-    (void)add_n(r, r, r, 2 * n);
+    // One pass doubles the cross products (shifting one bit across limbs) and adds the squares.
+    u64 bit = 0;
     u64 c = 0;
     for (int i = 0; i < nl; ++i) {
         const u64 x = load64(a + 2 * i);
         const u128 sq = static_cast<u128>(x) * x;
-        const u128 t0 = static_cast<u128>(load64(r + 4 * i)) + static_cast<u64>(sq) + c;
+        const u64 lo = load64(r + 4 * i);
+        const u64 hi = load64(r + 4 * i + 2);
+        const u128 t0 = static_cast<u128>((lo << 1) | bit) + static_cast<u64>(sq) + c;
         store64(r + 4 * i, static_cast<u64>(t0));
-        const u128 t1 = static_cast<u128>(load64(r + 4 * i + 2)) + static_cast<u64>(sq >> 64) +
+        const u128 t1 = static_cast<u128>((hi << 1) | (lo >> 63)) + static_cast<u64>(sq >> 64) +
                         static_cast<u64>(t0 >> 64);
         store64(r + 4 * i + 2, static_cast<u64>(t1));
+        bit = hi >> 63;
         c = static_cast<u64>(t1 >> 64);
+    }
+}
+
+template <bool Adx>
+void mul_rows(u32* r, const u32* a, int al, const u32* b, int bl) noexcept {
+    const int la = al / 2;
+    const int lb = bl / 2;
+    // Whole limbs first: a = A + a_top * 2^(32(al-1)) when al is odd, likewise b.
+    if (la > 0 && lb > 0) {
+        const u32* x = la >= lb ? a : b;
+        const u32* y = la >= lb ? b : a;
+        const int lx = la >= lb ? la : lb;
+        const int ly = la >= lb ? lb : la;
+        store64(r + 2 * lx, mul_limbs(r, x, lx, load64(y)));
+        for (int j = 1; j < ly; ++j) store64(r + 2 * (lx + j), mac_limbs<Adx>(r + 2 * j, x, lx, load64(y + 2 * j)));
+    } else {
+        std::memset(r, 0, static_cast<std::size_t>(2 * la + 2 * lb) * 4);
+    }
+    std::memset(r + 2 * la + 2 * lb, 0, static_cast<std::size_t>(al + bl - 2 * la - 2 * lb) * 4);
+    if (al & 1) r[al - 1 + bl] += mac_1(r + al - 1, b, bl, a[al - 1]);
+    if ((bl & 1) && la > 0) {
+        const u32 c = mac_1(r + bl - 1, a, 2 * la, b[bl - 1]);
+        (void)add_1(r + bl - 1 + 2 * la, al + bl - (bl - 1 + 2 * la), c);
+    }
+}
+
+template <bool Adx>
+void sqr_rows(u32* r, const u32* a, int n) noexcept {
+    if ((n & 1) == 0) {
+        sqr_even<Adx>(r, a, n);
+        return;
+    }
+    // a = A + t * 2^(32(n-1)): a^2 = A^2 + 2tA * 2^(32(n-1)) + t^2 * 2^(64(n-1)).
+    const u32 t = a[n - 1];
+    sqr_even<Adx>(r, a, n - 1);
+    const u64 tt = static_cast<u64>(t) * t;
+    r[2 * n - 2] = static_cast<u32>(tt);
+    r[2 * n - 1] = static_cast<u32>(tt >> 32);
+    for (int k = 0; k < 2; ++k) {
+        const u32 c = mac_1(r + n - 1, a, n - 1, t);
+        (void)add_1(r + 2 * n - 2, 2, c);
+    }
+}
+
+// Limb-wise reduction for an even n; the carry out of each row's top limb is carried in `top`
+// into the limb the next row ends on, so no carry ever runs further.
+template <bool Adx>
+void reduce_limbs(u32* t, const u32* modulus, int nl, u64 n0inv64) noexcept {
+    u64 top = 0;
+    for (int i = 0; i < nl; ++i) {
+        const u64 m = load64(t + 2 * i) * n0inv64;
+        const u64 c = mac_limbs<Adx>(t + 2 * i, modulus, nl, m);
+        const u128 sum = static_cast<u128>(load64(t + 2 * (i + nl))) + c + top;
+        store64(t + 2 * (i + nl), static_cast<u64>(sum));
+        top = static_cast<u64>(sum >> 64);
+    }
+    t[4 * nl] = static_cast<u32>(top);
+}
+
+template <bool Adx>
+void reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept {
+    if constexpr (Adx) {
+        if ((n & 7) == 0) {
+            reduce_limbs4_adx(t, modulus, static_cast<u64>(n / 8), n0inv64);
+            return;
+        }
+    }
+    if ((n & 1) == 0) {
+        reduce_limbs<Adx>(t, modulus, n / 2, n0inv64);
+        return;
+    }
+    const int total = 2 * n + 1;
+    int i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const u64 m = load64(t + i) * n0inv64;
+        add_carry64(t + i + n, total - i - n, mac_words64<Adx>(t + i, modulus, n, m));
+    }
+    const u32 m = t[i] * static_cast<u32>(n0inv64);
+    (void)add_1(t + i + n, total - i - n, mac_1(t + i, modulus, n, m));
+}
+
+template <bool Adx>
+void mont_mul_rows(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64, u32* t) noexcept {
+    if (a == b) {
+        sqr_rows<Adx>(t, a, n);
+    } else if (Adx && (n & 7) == 0) {
+        mul_limbs4_adx(t, a, b, static_cast<u64>(n / 8));
+    } else {
+        mul_rows<Adx>(t, a, n, b, n);
+    }
+    t[2 * n] = 0;
+    reduce<Adx>(t, modulus, n, n0inv64);
+    // The reduced value is below 2N: one subtraction at most, whose borrow cancels a top carry.
+    if (t[2 * n] != 0 || cmp_n(t + n, modulus, n) >= 0) {
+        (void)sub_n(r, t + n, modulus, n);
+    } else {
+        std::memcpy(r, t + n, static_cast<std::size_t>(n) * 4);
     }
 }
 
@@ -244,41 +367,18 @@ u32 submul_1(u32* r, const u32* a, int n, u32 w) noexcept {
 }
 
 void mul_basecase(u32* r, const u32* a, int al, const u32* b, int bl) noexcept {
-    const int la = al / 2;
-    const int lb = bl / 2;
-    // Whole limbs first: a = A + a_top * 2^(32(al-1)) when al is odd, likewise b.
-    if (la > 0 && lb > 0) {
-        const u32* x = la >= lb ? a : b;
-        const u32* y = la >= lb ? b : a;
-        const int lx = la >= lb ? la : lb;
-        const int ly = la >= lb ? lb : la;
-        store64(r + 2 * lx, mul_limbs(r, x, lx, load64(y)));
-        for (int j = 1; j < ly; ++j) store64(r + 2 * (lx + j), mac_limbs(r + 2 * j, x, lx, load64(y + 2 * j)));
+    if (has_adx()) {
+        mul_rows<true>(r, a, al, b, bl);
     } else {
-        std::memset(r, 0, static_cast<std::size_t>(2 * la + 2 * lb) * 4);
-    }
-    std::memset(r + 2 * la + 2 * lb, 0, static_cast<std::size_t>(al + bl - 2 * la - 2 * lb) * 4);
-    if (al & 1) r[al - 1 + bl] += mac_1(r + al - 1, b, bl, a[al - 1]);
-    if ((bl & 1) && la > 0) {
-        const u32 c = mac_1(r + bl - 1, a, 2 * la, b[bl - 1]);
-        (void)add_1(r + bl - 1 + 2 * la, al + bl - (bl - 1 + 2 * la), c);
+        mul_rows<false>(r, a, al, b, bl);
     }
 }
 
 void sqr_basecase(u32* r, const u32* a, int n) noexcept {
-    if ((n & 1) == 0) {
-        sqr_even(r, a, n);
-        return;
-    }
-    // a = A + t * 2^(32(n-1)): a^2 = A^2 + 2tA * 2^(32(n-1)) + t^2 * 2^(64(n-1)).
-    const u32 t = a[n - 1];
-    sqr_even(r, a, n - 1);
-    const u64 tt = static_cast<u64>(t) * t;
-    r[2 * n - 2] = static_cast<u32>(tt);
-    r[2 * n - 1] = static_cast<u32>(tt >> 32);
-    for (int k = 0; k < 2; ++k) {
-        const u32 c = mac_1(r + n - 1, a, n - 1, t);
-        (void)add_1(r + 2 * n - 2, 2, c);
+    if (has_adx()) {
+        sqr_rows<true>(r, a, n);
+    } else {
+        sqr_rows<false>(r, a, n);
     }
 }
 
@@ -288,15 +388,18 @@ void sqr_comba4(u32* r, const u32* a) noexcept { comba_sqr<2>(r, a); }
 void sqr_comba8(u32* r, const u32* a) noexcept { comba_sqr<4>(r, a); }
 
 void mont_reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept {
-    const int total = 2 * n + 1;
-    int i = 0;
-    for (; i + 2 <= n; i += 2) {
-        const u64 m = load64(t + i) * n0inv64;
-        add_carry64(t + i + n, total - i - n, mac_words64(t + i, modulus, n, m));
+    if (has_adx()) {
+        reduce<true>(t, modulus, n, n0inv64);
+    } else {
+        reduce<false>(t, modulus, n, n0inv64);
     }
-    if (i < n) {
-        const u32 m = t[i] * static_cast<u32>(n0inv64);
-        (void)add_1(t + i + n, total - i - n, mac_1(t + i, modulus, n, m));
+}
+
+void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64, u32* t) noexcept {
+    if (has_adx()) {
+        mont_mul_rows<true>(r, a, b, modulus, n, n0inv64, t);
+    } else {
+        mont_mul_rows<false>(r, a, b, modulus, n, n0inv64, t);
     }
 }
 

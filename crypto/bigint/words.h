@@ -52,4 +52,8 @@ void sqr_comba8(u32* r, const u32* a) noexcept;
 // n0inv64 = -N^-1 mod 2^64; its low word serves the single-word step of an odd n.
 void mont_reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept;
 
+// r = a * b * 2^(-32n) mod N for a, b < N held in n words each (zeros above their values), squaring
+// when a == b; t is scratch of 2n + 1 words. r may be a or b.
+void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64, u32* t) noexcept;
+
 }  // namespace zlc::bigint::words

@@ -55,7 +55,8 @@ private:
     mpz_t v_;
 };
 
-class Differential : public testing::Test {
+// Each case runs on the processor's kernels and again on the portable ones.
+class Differential : public testing::TestWithParam<bool> {
 protected:
     Big make(int words, Shape shape) {
         static constexpr uint32_t kEdge[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF};
@@ -162,11 +163,15 @@ protected:
         EXPECT_EQ(ZLC_Cmp_BIGINT(back.get(), a), 0);
     }
 
+    zlc::test::PortablePathsScope paths_{GetParam()};
     std::mt19937_64 rng_{20240611};
     zlc::test::Pool pool_ = new_pool();
 };
 
-TEST_F(Differential, EverySizePairAndShape) {
+INSTANTIATE_TEST_SUITE_P(Kernels, Differential, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Portable" : "Native"; });
+
+TEST_P(Differential, EverySizePairAndShape) {
     for (Shape shape : {Shape::Random, Shape::TopOnes, Shape::EqualHalves}) {
         for (int al : kSizes) {
             Big a = make(al, shape);
@@ -184,7 +189,7 @@ TEST_F(Differential, EverySizePairAndShape) {
     }
 }
 
-TEST_F(Differential, KaratsubaShapes) {
+TEST_P(Differential, KaratsubaShapes) {
     for (int n : kProductSizes) {
         for (int delta : {-1, 0, 1}) {
             for (Shape shape : {Shape::Random, Shape::AllOnes, Shape::EqualHalves}) {
@@ -202,7 +207,7 @@ TEST_F(Differential, KaratsubaShapes) {
 
 // Operands made of 0, 1, 2^31 - 1, 2^31, 2^32 - 2 and 2^32 - 1 words drive the digit estimate to
 // its corrections and the add-back step.
-TEST_F(Differential, DivisionEdgeWords) {
+TEST_P(Differential, DivisionEdgeWords) {
     for (int i = 0; i < 4000; ++i) {
         const int dl = 1 + static_cast<int>(rng_() % 5);
         Big d = make(dl, Shape::EdgeWords);
@@ -211,7 +216,7 @@ TEST_F(Differential, DivisionEdgeWords) {
     }
 }
 
-TEST_F(Differential, ModularOperations) {
+TEST_P(Differential, ModularOperations) {
     for (int mw : {1, 2, 3, 4, 8, 9, 16, 17, 32, 33}) {
         for (Shape shape : {Shape::Random, Shape::TopOnes}) {
             Big m = make(mw, shape);
@@ -262,18 +267,31 @@ TEST_F(Differential, ModularOperations) {
     EXPECT_EQ(pool_->used, 0);
 }
 
-TEST_F(Differential, FullSizeMontgomeryExponent) {
-    for (int mw : {32, 64}) {
-        Big m = make(mw, Shape::Random);
-        m->words[0] |= 1;
-        Big a = make(mw, Shape::Random);
-        Big e = make(mw, Shape::Random);
-        Mpz M(m.get()), A(a.get()), E(e.get()), want;
-        mpz_powm(want.get(), A.get(), E.get(), M.get());
-        Big r = new_big();
-        ASSERT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), m.get(), pool_.get()), 0u);
-        EXPECT_EQ(hex_of(r.get()), want.hex());
+// Full-size exponents over moduli of 8k words (whole four-limb kernels), other even and odd word
+// counts, bases below and above the modulus, and results written over each operand.
+TEST_P(Differential, FullSizeMontgomeryExponent) {
+    for (int mw : {6, 24, 31, 32, 64}) {
+        for (Shape shape : {Shape::Random, Shape::TopOnes}) {
+            Big m = make(mw, shape);
+            m->words[0] |= 1;
+            Big e = make(mw, Shape::Random);
+            for (int aw : {mw - 1, mw, mw + 3}) {
+                Big a = make(aw, Shape::Random);
+                Mpz M(m.get()), A(a.get()), E(e.get()), want;
+                mpz_powm(want.get(), A.get(), E.get(), M.get());
+                Big r = new_big();
+                ASSERT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), m.get(), pool_.get()), 0u);
+                EXPECT_EQ(hex_of(r.get()), want.hex()) << mw << " " << aw;
+                for (int which = 0; which < 3; ++which) {
+                    Big base(ZLC_Dup_BIGINT(a.get())), exp(ZLC_Dup_BIGINT(e.get())), mod(ZLC_Dup_BIGINT(m.get()));
+                    BIGINT* out = which == 0 ? base.get() : which == 1 ? exp.get() : mod.get();
+                    ASSERT_EQ(ZLC_Mod_Exp_Mont_BIGINT(out, base.get(), exp.get(), mod.get(), pool_.get()), 0u);
+                    EXPECT_EQ(hex_of(out), want.hex()) << mw << " " << aw << " into operand " << which;
+                }
+            }
+        }
     }
+    EXPECT_EQ(pool_->depth, -1);
 }
 
 }  // namespace

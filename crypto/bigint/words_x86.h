@@ -1,0 +1,59 @@
+#pragma once
+// Word-array kernels for x86-64 processors with BMI2 and ADX; the portable kernels call them when
+// the processor has both. MULX leaves the flags alone, so adding the row limb (ADCX, carry flag)
+// and the previous product's high half (ADOX, overflow flag) run as two independent carry chains;
+// loops step with LEA and JRCXZ, which leave both flags intact.
+#include "crypto/bigint/words.h"
+
+namespace zlc::bigint::words {
+
+// r[0..4q limbs) += a[0..4q limbs) * m + carry for q >= 1; returns the carry limb out of the top.
+__attribute__((always_inline)) inline u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m, u64 carry) noexcept {
+    u64 lo;
+    u64 hi;
+    __asm__(
+        "testq %[c], %[c]\n\t"  // clears CF and OF
+        "1:\n\t"
+        "mulxq 0(%[a]), %[lo], %[hi]\n\t"
+        "adcxq 0(%[r]), %[lo]\n\t"
+        "adoxq %[c], %[lo]\n\t"
+        "movq %[lo], 0(%[r])\n\t"
+        "mulxq 8(%[a]), %[lo], %[c]\n\t"
+        "adcxq 8(%[r]), %[lo]\n\t"
+        "adoxq %[hi], %[lo]\n\t"
+        "movq %[lo], 8(%[r])\n\t"
+        "mulxq 16(%[a]), %[lo], %[hi]\n\t"
+        "adcxq 16(%[r]), %[lo]\n\t"
+        "adoxq %[c], %[lo]\n\t"
+        "movq %[lo], 16(%[r])\n\t"
+        "mulxq 24(%[a]), %[lo], %[c]\n\t"
+        "adcxq 24(%[r]), %[lo]\n\t"
+        "adoxq %[hi], %[lo]\n\t"
+        "movq %[lo], 24(%[r])\n\t"
+        "leaq 32(%[a]), %[a]\n\t"
+        "leaq 32(%[r]), %[r]\n\t"
+        "leaq -1(%[q]), %[q]\n\t"
+        "jrcxz 2f\n\t"
+        "jmp 1b\n\t"
+        "2:\n\t"
+        "movl $0, %k[lo]\n\t"
+        "adcxq %[lo], %[c]\n\t"
+        "adoxq %[lo], %[c]\n\t"
+        : [c] "+&r"(carry), [lo] "=&r"(lo), [hi] "=&r"(hi), [a] "+&r"(a), [r] "+&r"(r), [q] "+&c"(q)
+        : "d"(m)
+        : "cc", "memory");
+    return carry;
+}
+
+// t[0..8q limbs) = a * b for a and b of 4q limbs each, q >= 1; t overlaps neither operand.
+void mul_limbs4_adx(u32* t, const u32* a, const u32* b, u64 q) noexcept;
+
+// t[0..2nl limbs) = the cross products a[i] * a[j], i < j, each once, for a of nl >= 1 limbs.
+void sqr_cross_adx(u32* t, const u32* a, u64 nl) noexcept;
+
+// Montgomery reduction of t (8q limbs and one zero word above them) by a modulus of 4q limbs,
+// q >= 1, n0inv64 = -N^-1 mod 2^64: the top half of t then holds t * 2^(-256q) mod N, possibly
+// plus N, and the word above it the carry out of the top.
+void reduce_limbs4_adx(u32* t, const u32* modulus, u64 q, u64 n0inv64) noexcept;
+
+}  // namespace zlc::bigint::words
