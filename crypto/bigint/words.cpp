@@ -74,7 +74,7 @@ inline u64 mac_limbs(u32* r, const u32* a, int nl, u64 m) noexcept {
     if constexpr (Adx) {
         if (nl >= 4) {
             i = nl & ~3;
-            c = mac_limbs4_adx(r, a, static_cast<u64>(nl / 4), m, 0);
+            c = mac_limbs4_adx(r, a, static_cast<u64>(nl / 4), m);
         }
     }
     for (; i < nl; ++i) {
@@ -128,7 +128,7 @@ void sqr_even(u32* r, const u32* a, int n) noexcept {
     } else {
         std::memset(r, 0, static_cast<std::size_t>(2 * n) * 4);
         for (int i = 0; i + 1 < nl; ++i) {
-            store64(r + 2 * (i + nl), mac_limbs<Adx>(r + 2 * (2 * i + 1), a + 2 * (i + 1), nl - i - 1, load64(a + 2 * i)));
+            store64(r + 2 * (i + nl), mac_limbs<false>(r + 2 * (2 * i + 1), a + 2 * (i + 1), nl - i - 1, load64(a + 2 * i)));
         }
     }
     // One pass doubles the cross products (shifting one bit across limbs) and adds the squares.

@@ -7,12 +7,13 @@
 
 namespace zlc::bigint::words {
 
-// r[0..4q limbs) += a[0..4q limbs) * m + carry for q >= 1; returns the carry limb out of the top.
-__attribute__((always_inline)) inline u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m, u64 carry) noexcept {
+// r[0..4q limbs) += a[0..4q limbs) * m for q >= 1; returns the carry limb out of the top.
+__attribute__((always_inline)) inline u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept {
+    u64 carry;
     u64 lo;
     u64 hi;
     __asm__(
-        "testq %[c], %[c]\n\t"  // clears CF and OF
+        "xorl %k[c], %k[c]\n\t"  // carry = 0; clears CF and OF
         "1:\n\t"
         "mulxq 0(%[a]), %[lo], %[hi]\n\t"
         "adcxq 0(%[r]), %[lo]\n\t"
@@ -39,7 +40,7 @@ __attribute__((always_inline)) inline u64 mac_limbs4_adx(u32* r, const u32* a, u
         "movl $0, %k[lo]\n\t"
         "adcxq %[lo], %[c]\n\t"
         "adoxq %[lo], %[c]\n\t"
-        : [c] "+&r"(carry), [lo] "=&r"(lo), [hi] "=&r"(hi), [a] "+&r"(a), [r] "+&r"(r), [q] "+&c"(q)
+        : [c] "=&r"(carry), [lo] "=&r"(lo), [hi] "=&r"(hi), [a] "+&r"(a), [r] "+&r"(r), [q] "+&c"(q)
         : "d"(m)
         : "cc", "memory");
     return carry;
