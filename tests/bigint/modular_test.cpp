@@ -2,6 +2,8 @@
 // Montgomery set-up.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "crypto/bigint/modular.h"
 #include "tests/bigint/bigint_support.h"
 #include "tests/support/library_seams.h"
@@ -145,6 +147,35 @@ TEST(BigintModular, SubtractionReportsInnerFailures) {
     }
     Big zero = new_big();
     EXPECT_EQ(ZLC_Mod_Sub_BIGINT(r.get(), a.get(), b.get(), zero.get(), nullptr), 0x04100028u);
+}
+
+// Every allocation of a Montgomery exponentiation failing in turn: a status of its own table or
+// the right value, and the caller's pool left with no open frame.
+TEST(BigintModular, MontgomeryExponentiationUnderAllocationFailures) {
+    const std::set<uint32_t> allowed = {0x040A001Bu, 0x040A003Au, 0x040A0052u, 0x040A003Eu,
+                                        0x040A0004u, 0x040A0043u, 0x040A0002u};
+    Big a = hex_big("0123456789ABCDEF0123456789ABCDEF"), e = hex_big("F0E1D2C3B4A5968778695A4B3C2D1E0F");
+    Big m = hex_big("FEDCBA98765432100123456789ABCDEFFEDCBA98765432100123456789ABCDEF");
+    Big want = new_big();
+    ASSERT_EQ(ZLC_Mod_Exp_Mont_BIGINT(want.get(), a.get(), e.get(), m.get(), nullptr), 0u);
+    bool succeeded = false;
+    for (long budget = 0; budget < 200 && !succeeded; ++budget) {
+        auto pool = new_pool();
+        Big r = new_big();
+        uint32_t status = 0;
+        {
+            zlc::test::FailAllocationsScope fail(budget);
+            status = ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), m.get(), pool.get());
+        }
+        EXPECT_EQ(pool->depth, -1) << budget;
+        if (status == 0) {
+            EXPECT_EQ(ZLC_Cmp_BIGINT(r.get(), want.get()), 0) << budget;
+            succeeded = true;
+        } else {
+            EXPECT_TRUE(allowed.count(status) != 0) << std::hex << status << " at " << std::dec << budget;
+        }
+    }
+    EXPECT_TRUE(succeeded);
 }
 
 TEST(BigintModular, ModularProductStatuses) {
