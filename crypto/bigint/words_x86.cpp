@@ -43,6 +43,17 @@ namespace zlc::bigint::words {
     "jmp 1b\n\t"                   \
     "2:\n\t" ZLC_ADX_FOLD
 
+u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept {
+    u64 lo, hi, c;
+    const u32* ap = a;
+    u32* tp = r;
+    __asm__ volatile(ZLC_ADX_ROW
+                     : [lo] "=&r"(lo), [hi] "=&r"(hi), [c] "=&r"(c), [ap] "+&r"(ap), [tp] "+&r"(tp), "+&c"(q)
+                     : "d"(m)
+                     : "cc", "memory");
+    return c;
+}
+
 void mul_limbs4_adx(u32* t, const u32* a, const u32* b, u64 q) noexcept {
     std::memset(t, 0, q * 64);
     u64 rows = 4 * q;

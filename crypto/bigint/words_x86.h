@@ -8,43 +8,7 @@
 namespace zlc::bigint::words {
 
 // r[0..4q limbs) += a[0..4q limbs) * m for q >= 1; returns the carry limb out of the top.
-__attribute__((always_inline)) inline u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept {
-    u64 carry;
-    u64 lo;
-    u64 hi;
-    __asm__(
-        "xorl %k[c], %k[c]\n\t"  // carry = 0; clears CF and OF
-        "1:\n\t"
-        "mulxq 0(%[a]), %[lo], %[hi]\n\t"
-        "adcxq 0(%[r]), %[lo]\n\t"
-        "adoxq %[c], %[lo]\n\t"
-        "movq %[lo], 0(%[r])\n\t"
-        "mulxq 8(%[a]), %[lo], %[c]\n\t"
-        "adcxq 8(%[r]), %[lo]\n\t"
-        "adoxq %[hi], %[lo]\n\t"
-        "movq %[lo], 8(%[r])\n\t"
-        "mulxq 16(%[a]), %[lo], %[hi]\n\t"
-        "adcxq 16(%[r]), %[lo]\n\t"
-        "adoxq %[c], %[lo]\n\t"
-        "movq %[lo], 16(%[r])\n\t"
-        "mulxq 24(%[a]), %[lo], %[c]\n\t"
-        "adcxq 24(%[r]), %[lo]\n\t"
-        "adoxq %[hi], %[lo]\n\t"
-        "movq %[lo], 24(%[r])\n\t"
-        "leaq 32(%[a]), %[a]\n\t"
-        "leaq 32(%[r]), %[r]\n\t"
-        "leaq -1(%[q]), %[q]\n\t"
-        "jrcxz 2f\n\t"
-        "jmp 1b\n\t"
-        "2:\n\t"
-        "movl $0, %k[lo]\n\t"
-        "adcxq %[lo], %[c]\n\t"
-        "adoxq %[lo], %[c]\n\t"
-        : [c] "=&r"(carry), [lo] "=&r"(lo), [hi] "=&r"(hi), [a] "+&r"(a), [r] "+&r"(r), [q] "+&c"(q)
-        : "d"(m)
-        : "cc", "memory");
-    return carry;
-}
+u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept;
 
 // t[0..8q limbs) = a * b for a and b of 4q limbs each, q >= 1; t overlaps neither operand.
 void mul_limbs4_adx(u32* t, const u32* a, const u32* b, u64 q) noexcept;
