@@ -9,6 +9,7 @@
 
 #include "crypto/core/bytes.h"
 #include "crypto/core/module_state.h"
+#include "crypto/digest/block_buffer.h"
 #include "crypto/platform/secure_zero.h"
 
 namespace zlc::digest {
@@ -127,31 +128,7 @@ Status zlc_md5_update(MD5_STATE* state, const std::uint8_t* data, std::uint32_t 
     if (length == 0) return kUpdateEmpty;
     // A damaged count would make the first chunk not fit in `pending`.
     if (state->pending_count >= 64) return kUpdateStep;
-    // Whole blocks go straight from the caller's buffer; the state after every call is the one
-    // that routing each byte through `pending` would leave.
-    std::size_t remaining = length;
-    if (state->pending_count > 0) {
-        const std::size_t take = std::min<std::size_t>(64 - state->pending_count, remaining);
-        std::memcpy(state->pending + state->pending_count, data, take);
-        state->pending_count = static_cast<std::uint8_t>(state->pending_count + take);
-        data += take;
-        remaining -= take;
-        if (state->pending_count < 64) return kOk;
-        md5_compress_blocks(state->h, state->pending, 1);
-        add_bits(state, 512);
-        state->pending_count = 0;
-    }
-    const std::size_t blocks = remaining / 64;
-    if (blocks > 0) {
-        md5_compress_blocks(state->h, data, blocks);
-        add_bits(state, 512 * static_cast<std::uint64_t>(blocks));
-        data += 64 * blocks;
-        remaining -= 64 * blocks;
-    }
-    if (remaining > 0) {
-        std::memcpy(state->pending, data, remaining);
-        state->pending_count = static_cast<std::uint8_t>(remaining);
-    }
+    absorb<64>(state, data, length, md5_compress_blocks, add_bits);
     return kOk;
 }
 

@@ -8,6 +8,7 @@
 #include "crypto/core/bytes.h"
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
+#include "crypto/digest/block_buffer.h"
 #include "crypto/platform/cpu.h"
 
 namespace zlc::digest {
@@ -132,31 +133,7 @@ Status zlc_sha256_update(SHA256_STATE* state, const std::uint8_t* data, std::uin
     if (state->final_fill > 64) return kSha256UpdateRange;
     // A chunk never fits a buffer that claims to be full already.
     if (state->pending_count >= 64) return kSha256UpdateStep;
-    // Whole blocks go straight from the caller's buffer; the state after every call is the one
-    // that routing each byte through `pending` would leave.
-    std::size_t remaining = length;
-    if (state->pending_count > 0) {
-        const std::size_t take = std::min<std::size_t>(64 - state->pending_count, remaining);
-        std::memcpy(state->pending + state->pending_count, data, take);
-        state->pending_count = static_cast<std::uint8_t>(state->pending_count + take);
-        data += take;
-        remaining -= take;
-        if (state->pending_count < 64) return kOk;
-        sha256_compress_blocks(state->h, state->pending, 1);
-        add_bits(state, 512);
-        state->pending_count = 0;
-    }
-    const std::size_t blocks = remaining / 64;
-    if (blocks > 0) {
-        sha256_compress_blocks(state->h, data, blocks);
-        add_bits(state, 512 * static_cast<std::uint64_t>(blocks));
-        data += 64 * blocks;
-        remaining -= 64 * blocks;
-    }
-    if (remaining > 0) {
-        std::memcpy(state->pending, data, remaining);
-        state->pending_count = static_cast<std::uint8_t>(remaining);
-    }
+    absorb<64>(state, data, length, sha256_compress_blocks, add_bits);
     return kOk;
 }
 

@@ -10,6 +10,7 @@
 #include "crypto/core/bytes.h"
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
+#include "crypto/digest/block_buffer.h"
 #include "crypto/platform/cpu.h"
 #include "crypto/platform/secure_zero.h"
 
@@ -186,31 +187,7 @@ Status zlc_sha512_update(SHA512_STATE* state, const std::uint8_t* data,
     if (length == 0) return kOk;
     // A damaged count would make the first chunk not fit in `pending`.
     if (state->pending_count >= 128) return kSha512UpdateStep;
-    // Whole blocks go straight from the caller's buffer; the state after every call is the one
-    // that routing each byte through `pending` would leave (h changes only per whole block).
-    std::size_t remaining = length;
-    if (state->pending_count > 0) {
-        const std::size_t take = std::min<std::size_t>(128 - state->pending_count, remaining);
-        std::memcpy(state->pending + state->pending_count, data, take);
-        state->pending_count = static_cast<std::uint8_t>(state->pending_count + take);
-        data += take;
-        remaining -= take;
-        if (state->pending_count < 128) return kOk;
-        sha512_compress_blocks(state->h, state->pending, 1);
-        add_bits(state, 1024);
-        state->pending_count = 0;
-    }
-    const std::size_t blocks = remaining / 128;
-    if (blocks > 0) {
-        sha512_compress_blocks(state->h, data, blocks);
-        add_bits(state, 1024 * static_cast<std::uint64_t>(blocks));
-        data += 128 * blocks;
-        remaining -= 128 * blocks;
-    }
-    if (remaining > 0) {
-        std::memcpy(state->pending, data, remaining);
-        state->pending_count = static_cast<std::uint8_t>(remaining);
-    }
+    absorb<128>(state, data, length, sha512_compress_blocks, add_bits);
     return kOk;
 }
 
