@@ -48,7 +48,8 @@ std::uint64_t limb_inverse(const BIGINT_MONT* ctx) {
     return 0 - x * (2 - low * x);
 }
 
-// Gives x room for n words and zeros above its length, so the fixed-width kernels can read it whole.
+// Gives x room for n words and zeros above its length, so the fixed-width kernels can read it
+// whole.
 bool widen(BIGINT* x, int n) {
     if (!grow(x, n)) return false;
     std::memset(x->words + x->length, 0, static_cast<std::size_t>(n - x->length) * 4);
@@ -64,9 +65,10 @@ bool load_one(BIGINT* x, int n) {
     return true;
 }
 
-// A context allocated for one exponentiation; its integers are wiped and it is released with the scope.
+// A context allocated for one exponentiation; its integers are wiped and it is released with the
+// scope.
 class MontContext {
-public:
+  public:
     MontContext() noexcept : ctx_(mem::alloc_record<BIGINT_MONT>()) {
         if (ctx_ != nullptr) {
             (void)ZLC_Init_BIGINT(&ctx_->r_squared);
@@ -83,7 +85,7 @@ public:
     MontContext& operator=(const MontContext&) = delete;
     BIGINT_MONT* get() const noexcept { return ctx_; }
 
-private:
+  private:
     BIGINT_MONT* ctx_;
 };
 
@@ -115,7 +117,8 @@ Status mont_setup(BIGINT_POOL* pool, BIGINT_MONT* ctx, const BIGINT* n) noexcept
     ctx->word_inverse = is_zero(ri) ? 0 : ri->words[0];
 
     // r_squared still holds 2^32: clear it before setting the single bit of R^2.
-    if (ZLC_Set_BIGINT_Word(r2, 0) != kOk || ZLC_Set_BIGINT_Bit(r2, 2 * ctx->r_bits) != kOk) return kSetupSet;
+    if (ZLC_Set_BIGINT_Word(r2, 0) != kOk || ZLC_Set_BIGINT_Bit(r2, 2 * ctx->r_bits) != kOk)
+        return kSetupSet;
     return ZLC_Div_BIGINT(nullptr, r2, r2, &ctx->modulus, pool) == kOk ? kOk : kSetupReduce;
 }
 
@@ -128,7 +131,8 @@ Status mont_reduce(BIGINT* r, const BIGINT* t, const BIGINT_MONT* ctx, BIGINT_PO
     if (s == nullptr) return kReduceScratch;
     if (ZLC_Copy_BIGINT(s, t) != kOk) return kReduceCopy;
     // Outside t < N * R the fixed-size reduction below would not hold the value.
-    if (s->length > 2 * nl || !grow(s, static_cast<std::int64_t>(nl) + ctx->r_bits / 32 + 1)) return kReduceGrowth;
+    if (s->length > 2 * nl || !grow(s, static_cast<std::int64_t>(nl) + ctx->r_bits / 32 + 1))
+        return kReduceGrowth;
     std::memset(s->words + s->length, 0, static_cast<std::size_t>(2 * nl + 1 - s->length) * 4);
     words::mont_reduce(s->words, n->words, nl, limb_inverse(ctx));
 
@@ -145,7 +149,8 @@ Status mont_reduce(BIGINT* r, const BIGINT* t, const BIGINT_MONT* ctx, BIGINT_PO
     return kOk;
 }
 
-Status mont_mul(BIGINT_POOL* pool, const BIGINT* a, BIGINT* r, const BIGINT* b, const BIGINT_MONT* ctx) noexcept {
+Status mont_mul(BIGINT_POOL* pool, const BIGINT* a, BIGINT* r, const BIGINT* b,
+                const BIGINT_MONT* ctx) noexcept {
     if (pool == nullptr) return kMulNoPool;
     PoolFrame frame(pool);
     BIGINT* t = frame.take();
@@ -165,8 +170,8 @@ using namespace zlc::bigint;
 
 extern "C" {
 
-ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* e, const BIGINT* m,
-                                         BIGINT_POOL* pool) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* e,
+                                         const BIGINT* m, BIGINT_POOL* pool) ZLC_NOEXCEPT {
     if (e == nullptr || is_zero(e)) return ZLC_Set_BIGINT_Word(r, 1);
     if (r == nullptr || a == nullptr || m == nullptr) return kExpNull;
     PrivatePool owner(pool);

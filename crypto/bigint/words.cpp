@@ -128,7 +128,8 @@ void sqr_even(u32* r, const u32* a, int n) noexcept {
     } else {
         std::memset(r, 0, static_cast<std::size_t>(2 * n) * 4);
         for (int i = 0; i + 1 < nl; ++i) {
-            store64(r + 2 * (i + nl), mac_limbs<false>(r + 2 * (2 * i + 1), a + 2 * (i + 1), nl - i - 1, load64(a + 2 * i)));
+            store64(r + 2 * (i + nl), mac_limbs<false>(r + 2 * (2 * i + 1), a + 2 * (i + 1),
+                                                       nl - i - 1, load64(a + 2 * i)));
         }
     }
     // One pass doubles the cross products (shifting one bit across limbs) and adds the squares.
@@ -160,7 +161,8 @@ void mul_rows(u32* r, const u32* a, int al, const u32* b, int bl) noexcept {
         const int lx = la >= lb ? la : lb;
         const int ly = la >= lb ? lb : la;
         store64(r + 2 * lx, mul_limbs(r, x, lx, load64(y)));
-        for (int j = 1; j < ly; ++j) store64(r + 2 * (lx + j), mac_limbs<Adx>(r + 2 * j, x, lx, load64(y + 2 * j)));
+        for (int j = 1; j < ly; ++j)
+            store64(r + 2 * (lx + j), mac_limbs<Adx>(r + 2 * j, x, lx, load64(y + 2 * j)));
     } else {
         std::memset(r, 0, static_cast<std::size_t>(2 * la + 2 * lb) * 4);
     }
@@ -228,7 +230,8 @@ void reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept {
 }
 
 template <bool Adx>
-void mont_mul_rows(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64, u32* t) noexcept {
+void mont_mul_rows(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
+                   u32* t) noexcept {
     if (a == b) {
         sqr_rows<Adx>(t, a, n);
     } else if (Adx && (n & 7) == 0) {
@@ -382,10 +385,18 @@ void sqr_basecase(u32* r, const u32* a, int n) noexcept {
     }
 }
 
-void mul_comba4(u32* r, const u32* a, const u32* b) noexcept { comba<2>(r, a, b); }
-void mul_comba8(u32* r, const u32* a, const u32* b) noexcept { comba<4>(r, a, b); }
-void sqr_comba4(u32* r, const u32* a) noexcept { comba_sqr<2>(r, a); }
-void sqr_comba8(u32* r, const u32* a) noexcept { comba_sqr<4>(r, a); }
+void mul_comba4(u32* r, const u32* a, const u32* b) noexcept {
+    comba<2>(r, a, b);
+}
+void mul_comba8(u32* r, const u32* a, const u32* b) noexcept {
+    comba<4>(r, a, b);
+}
+void sqr_comba4(u32* r, const u32* a) noexcept {
+    comba_sqr<2>(r, a);
+}
+void sqr_comba8(u32* r, const u32* a) noexcept {
+    comba_sqr<4>(r, a);
+}
 
 void mont_reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept {
     if (has_adx()) {
@@ -395,7 +406,8 @@ void mont_reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept {
     }
 }
 
-void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64, u32* t) noexcept {
+void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
+                    u32* t) noexcept {
     if (has_adx()) {
         mont_mul_rows<true>(r, a, b, modulus, n, n0inv64, t);
     } else {

@@ -16,7 +16,9 @@ inline u64 load64(const u32* p) noexcept {
     std::memcpy(&v, p, 8);
     return v;
 }
-inline void store64(u32* p, u64 v) noexcept { std::memcpy(p, &v, 8); }
+inline void store64(u32* p, u64 v) noexcept {
+    std::memcpy(p, &v, 8);
+}
 
 // r = a + b over n words; returns the carry. r may be a or b.
 u32 add_n(u32* r, const u32* a, const u32* b, int n) noexcept;
@@ -54,6 +56,7 @@ void mont_reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept;
 
 // r = a * b * 2^(-32n) mod N for a, b < N held in n words each (zeros above their values), squaring
 // when a == b; t is scratch of 2n + 1 words. r may be a or b.
-void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64, u32* t) noexcept;
+void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
+                    u32* t) noexcept;
 
 }  // namespace zlc::bigint::words

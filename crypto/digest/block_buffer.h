@@ -8,12 +8,15 @@
 #include <cstdint>
 #include <cstring>
 
+#include "crypto/platform/secure_zero.h"
+
 namespace zlc::digest {
 
 // `compress(h, blocks_data, count)` runs whole blocks; `add_bits(state, bits)` counts them.
 // The caller has checked that pending_count < Block.
 template <std::size_t Block, class State, class Compress, class AddBits>
-void absorb(State* state, const std::uint8_t* data, std::size_t length, Compress compress, AddBits add_bits) noexcept {
+void absorb(State* state, const std::uint8_t* data, std::size_t length, Compress compress,
+            AddBits add_bits) noexcept {
     if (state->pending_count > 0) {
         const std::size_t take = std::min<std::size_t>(Block - state->pending_count, length);
         std::memcpy(state->pending + state->pending_count, data, take);
@@ -36,6 +39,41 @@ void absorb(State* state, const std::uint8_t* data, std::size_t length, Compress
         std::memcpy(state->pending, data, length);
         state->pending_count = static_cast<std::uint8_t>(length);
     }
+}
+
+// The closing steps of a 64-byte-block digest: the pending bytes join `final_block` (a full block
+// is compressed and counted), then the 0x80 byte, zeros and the bit count that `store_length`
+// writes at offset 56 are compressed; the buffers are wiped. False as soon as `compress_one`
+// (a state's own compression routine) reports failure. The caller has checked final_fill < 64.
+template <class State, class CompressOne, class AddBits, class StoreLength>
+bool pad_and_close64(State* state, CompressOne compress_one, AddBits add_bits,
+                     StoreLength store_length) noexcept {
+    if (state->pending_count > 0) {
+        const std::uint32_t move =
+            std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);
+        std::memcpy(state->final_block + state->final_fill, state->pending, move);
+        state->final_fill += move;
+        if (state->final_fill == 64) {
+            if (!compress_one(state->final_block, state)) return false;
+            add_bits(state, 512);
+            state->final_fill = 0;
+        }
+    }
+    add_bits(state, 8ull * state->final_fill);
+    state->final_block[state->final_fill++] = 0x80;
+    if (state->final_fill > 56) {
+        std::memset(state->final_block + state->final_fill, 0, 64 - state->final_fill);
+        if (!compress_one(state->final_block, state)) return false;
+        state->final_fill = 0;
+    }
+    std::memset(state->final_block + state->final_fill, 0, 56 - state->final_fill);
+    store_length(state->final_block + 56, state);
+    state->final_fill = 56;
+    if (!compress_one(state->final_block, state)) return false;
+    state->pending_count = 0;
+    platform::secure_zero(state->final_block, sizeof(state->final_block));
+    platform::secure_zero(state->pending, sizeof(state->pending));
+    return true;
 }
 
 }  // namespace zlc::digest

@@ -136,33 +136,15 @@ Status zlc_md5_final(MD5_STATE* state, std::uint8_t* out) noexcept {
     if (state == nullptr || out == nullptr) return kFinalNull;
     // Checked before 64 - final_fill is formed: a larger value would wrap and overrun final_block.
     if (state->final_fill >= 64) return kFinalStep;
-    if (state->pending_count > 0) {
-        const std::uint32_t move =
-            std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);
-        std::memcpy(state->final_block + state->final_fill, state->pending, move);
-        state->final_fill += move;
-        if (state->final_fill == 64) {
-            if (zlc_md5_compress(state->final_block, state) != kOk) return kFinalStep;
-            add_bits(state, 512);
-            state->final_fill = 0;
-        }
-    }
-    add_bits(state, 8ull * state->final_fill);
-    state->final_block[state->final_fill++] = 0x80;
-    if (state->final_fill > 56) {
-        std::memset(state->final_block + state->final_fill, 0, 64 - state->final_fill);
-        if (zlc_md5_compress(state->final_block, state) != kOk) return kFinalStep;
-        state->final_fill = 0;
-    }
-    std::memset(state->final_block + state->final_fill, 0, 56 - state->final_fill);
-    store_le32(state->final_block + 56, state->bit_count_low);
-    store_le32(state->final_block + 60, state->bit_count_high);
-    state->final_fill = 56;
-    if (zlc_md5_compress(state->final_block, state) != kOk) return kFinalStep;
+    const auto compress_one = [](const std::uint8_t* block, MD5_STATE* s) {
+        return zlc_md5_compress(block, s) == kOk;
+    };
+    const auto store_length = [](std::uint8_t* at, const MD5_STATE* s) {
+        store_le32(at, s->bit_count_low);
+        store_le32(at + 4, s->bit_count_high);
+    };
+    if (!pad_and_close64(state, compress_one, add_bits, store_length)) return kFinalStep;
     for (int i = 0; i < 4; ++i) store_le32(out + 4 * i, state->h[i]);
-    state->pending_count = 0;
-    platform::secure_zero(state->final_block, sizeof(state->final_block));
-    platform::secure_zero(state->pending, sizeof(state->pending));
     return kOk;
 }
 

@@ -29,7 +29,9 @@ constexpr std::array<std::uint32_t, 8> kSha256Iv = {0x6a09e667, 0xbb67ae85, 0x3c
 constexpr std::array<std::uint32_t, 8> kSha224Iv = {0xc1059ed8, 0x367cd507, 0x3070dd17, 0xf70e5939,
                                                     0xffc00b31, 0x68581511, 0x64f98fa7, 0xbefa4fa4};
 
-constexpr Status st(std::uint8_t op, std::uint16_t reason) { return make_status(Module::Sha, op, reason); }
+constexpr Status st(std::uint8_t op, std::uint16_t reason) {
+    return make_status(Module::Sha, op, reason);
+}
 constexpr Status kSha224InitNull = st(0x05, REASON_NULL_ARGUMENT);
 constexpr Status kSha224UpdateNull = st(0x06, REASON_NULL_ARGUMENT);
 constexpr Status kSha224UpdateFailed = st(0x06, REASON_UPDATE_FAILED);
@@ -43,10 +45,18 @@ constexpr Status kSha256FinalNull = st(0x0A, REASON_NULL_ARGUMENT);
 constexpr Status kSha256FinalStep = st(0x0A, REASON_STEP_FAILED);
 constexpr Status kSha256CompressNull = st(0x0B, REASON_NULL_ARGUMENT);
 
-constexpr std::uint32_t big_sigma0(std::uint32_t x) { return std::rotr(x, 2) ^ std::rotr(x, 13) ^ std::rotr(x, 22); }
-constexpr std::uint32_t big_sigma1(std::uint32_t x) { return std::rotr(x, 6) ^ std::rotr(x, 11) ^ std::rotr(x, 25); }
-constexpr std::uint32_t small_sigma0(std::uint32_t x) { return std::rotr(x, 7) ^ std::rotr(x, 18) ^ (x >> 3); }
-constexpr std::uint32_t small_sigma1(std::uint32_t x) { return std::rotr(x, 17) ^ std::rotr(x, 19) ^ (x >> 10); }
+constexpr std::uint32_t big_sigma0(std::uint32_t x) {
+    return std::rotr(x, 2) ^ std::rotr(x, 13) ^ std::rotr(x, 22);
+}
+constexpr std::uint32_t big_sigma1(std::uint32_t x) {
+    return std::rotr(x, 6) ^ std::rotr(x, 11) ^ std::rotr(x, 25);
+}
+constexpr std::uint32_t small_sigma0(std::uint32_t x) {
+    return std::rotr(x, 7) ^ std::rotr(x, 18) ^ (x >> 3);
+}
+constexpr std::uint32_t small_sigma1(std::uint32_t x) {
+    return std::rotr(x, 17) ^ std::rotr(x, 19) ^ (x >> 10);
+}
 
 Status reset(SHA256_STATE* state, const std::array<std::uint32_t, 8>& iv) {
     state->bit_count_low = 0;
@@ -68,14 +78,16 @@ void add_bits(SHA256_STATE* state, std::uint64_t bits) {
 
 }  // namespace
 
-void sha256_blocks_portable(std::uint32_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept {
+void sha256_blocks_portable(std::uint32_t h[8], const std::uint8_t* data,
+                            std::size_t blocks) noexcept {
     std::uint32_t w[64];
     while (blocks-- > 0) {
         for (int t = 0; t < 16; ++t) w[t] = load_be32(data + 4 * t);
         for (int t = 16; t < 64; ++t) {
             w[t] = small_sigma1(w[t - 2]) + w[t - 7] + small_sigma0(w[t - 15]) + w[t - 16];
         }
-        std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], hh = h[7];
+        std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6],
+                      hh = h[7];
         for (int t = 0; t < 64; ++t) {
             const std::uint32_t t1 = hh + big_sigma1(e) + ((e & f) ^ (~e & g)) + kK[t] + w[t];
             const std::uint32_t t2 = big_sigma0(a) + ((a & b) ^ (a & c) ^ (b & c));
@@ -101,7 +113,8 @@ void sha256_blocks_portable(std::uint32_t h[8], const std::uint8_t* data, std::s
     platform::secure_zero(w, sizeof(w));
 }
 
-void sha256_compress_blocks(std::uint32_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept {
+void sha256_compress_blocks(std::uint32_t h[8], const std::uint8_t* data,
+                            std::size_t blocks) noexcept {
     const auto& cpu = platform::cpu_features();
     if (cpu.sha && cpu.sse41) {
         sha256_blocks_shani(h, data, blocks);
@@ -128,7 +141,8 @@ Status zlc_sha224_init(SHA256_STATE* state) noexcept {
     return reset(state, kSha224Iv);
 }
 
-Status zlc_sha256_update(SHA256_STATE* state, const std::uint8_t* data, std::uint32_t length) noexcept {
+Status zlc_sha256_update(SHA256_STATE* state, const std::uint8_t* data,
+                         std::uint32_t length) noexcept {
     if (state == nullptr || data == nullptr) return kSha256UpdateNull;
     if (state->final_fill > 64) return kSha256UpdateRange;
     // A chunk never fits a buffer that claims to be full already.
@@ -137,7 +151,8 @@ Status zlc_sha256_update(SHA256_STATE* state, const std::uint8_t* data, std::uin
     return kOk;
 }
 
-Status zlc_sha224_update(SHA256_STATE* state, const std::uint8_t* data, std::uint32_t length) noexcept {
+Status zlc_sha224_update(SHA256_STATE* state, const std::uint8_t* data,
+                         std::uint32_t length) noexcept {
     if (state == nullptr || data == nullptr) return kSha224UpdateNull;
     return zlc_sha256_update(state, data, length) == kOk ? kOk : kSha224UpdateFailed;
 }
@@ -146,32 +161,15 @@ Status zlc_sha256_final(SHA256_STATE* state, std::uint8_t* out) noexcept {
     if (state == nullptr || state->final_fill >= 64) return kSha256FinalNull;
     if (out == nullptr) return kSha256FinalNull;
     if (state->pending_count >= 64) return kSha256FinalStep;
-    if (state->pending_count > 0) {
-        const std::uint32_t move = std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);
-        std::memcpy(state->final_block + state->final_fill, state->pending, move);
-        state->final_fill += move;
-        if (state->final_fill == 64) {
-            if (zlc_sha256_compress(state->final_block, state) != kOk) return kSha256FinalStep;
-            add_bits(state, 512);
-            state->final_fill = 0;
-        }
-    }
-    add_bits(state, 8ull * state->final_fill);
-    state->final_block[state->final_fill++] = 0x80;
-    if (state->final_fill > 56) {
-        std::memset(state->final_block + state->final_fill, 0, 64 - state->final_fill);
-        if (zlc_sha256_compress(state->final_block, state) != kOk) return kSha256FinalStep;
-        state->final_fill = 0;
-    }
-    std::memset(state->final_block + state->final_fill, 0, 56 - state->final_fill);
-    store_be32(state->final_block + 56, state->bit_count_high);
-    store_be32(state->final_block + 60, state->bit_count_low);
-    state->final_fill = 56;
-    if (zlc_sha256_compress(state->final_block, state) != kOk) return kSha256FinalStep;
+    const auto compress_one = [](const std::uint8_t* block, SHA256_STATE* s) {
+        return zlc_sha256_compress(block, s) == kOk;
+    };
+    const auto store_length = [](std::uint8_t* at, const SHA256_STATE* s) {
+        store_be32(at, s->bit_count_high);
+        store_be32(at + 4, s->bit_count_low);
+    };
+    if (!pad_and_close64(state, compress_one, add_bits, store_length)) return kSha256FinalStep;
     for (int i = 0; i < 8; ++i) store_be32(out + 4 * i, state->h[i]);
-    state->pending_count = 0;
-    platform::secure_zero(state->final_block, sizeof(state->final_block));
-    platform::secure_zero(state->pending, sizeof(state->pending));
     return kOk;
 }
 

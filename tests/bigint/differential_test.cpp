@@ -27,7 +27,7 @@ constexpr int kProductSizes[] = {47, 48, 49, 56, 80, 84, 85, 96, 127, 128, 129, 
 enum class Shape { Random, TopOnes, AllOnes, EqualHalves, EdgeWords };
 
 class Mpz {
-public:
+  public:
     Mpz() { mpz_init(v_); }
     explicit Mpz(const BIGINT* n) {
         mpz_init(v_);
@@ -51,13 +51,13 @@ public:
         return buf.data();
     }
 
-private:
+  private:
     mpz_t v_;
 };
 
 // Each case runs on the processor's kernels and again on the portable ones.
 class Differential : public testing::TestWithParam<bool> {
-protected:
+  protected:
     Big make(int words, Shape shape) {
         static constexpr uint32_t kEdge[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF};
         std::vector<uint8_t> bytes(static_cast<size_t>(words) * 4);
@@ -66,7 +66,8 @@ protected:
             if (shape == Shape::AllOnes || (shape == Shape::TopOnes && i == 0)) w = 0xFFFFFFFF;
             if (shape == Shape::EdgeWords) w = kEdge[rng_() % 6];
             if (i == 0 && w == 0) w = 1;  // exactly `words` words
-            for (int k = 0; k < 4; ++k) bytes[static_cast<size_t>(4 * i + k)] = static_cast<uint8_t>(w >> (24 - 8 * k));
+            for (int k = 0; k < 4; ++k)
+                bytes[static_cast<size_t>(4 * i + k)] = static_cast<uint8_t>(w >> (24 - 8 * k));
         }
         if (shape == Shape::EqualHalves && words > 0 && words % 2 == 0) {
             std::memcpy(bytes.data() + bytes.size() / 2, bytes.data(), bytes.size() / 2);
@@ -169,7 +170,9 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Kernels, Differential, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Portable" : "Native"; });
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Portable" : "Native";
+                         });
 
 TEST_P(Differential, EverySizePairAndShape) {
     for (Shape shape : {Shape::Random, Shape::TopOnes, Shape::EqualHalves}) {
@@ -280,13 +283,18 @@ TEST_P(Differential, FullSizeMontgomeryExponent) {
                 Mpz M(m.get()), A(a.get()), E(e.get()), want;
                 mpz_powm(want.get(), A.get(), E.get(), M.get());
                 Big r = new_big();
-                ASSERT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), m.get(), pool_.get()), 0u);
+                ASSERT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), m.get(), pool_.get()),
+                          0u);
                 EXPECT_EQ(hex_of(r.get()), want.hex()) << mw << " " << aw;
                 for (int which = 0; which < 3; ++which) {
-                    Big base(ZLC_Dup_BIGINT(a.get())), exp(ZLC_Dup_BIGINT(e.get())), mod(ZLC_Dup_BIGINT(m.get()));
+                    Big base(ZLC_Dup_BIGINT(a.get())), exp(ZLC_Dup_BIGINT(e.get())),
+                        mod(ZLC_Dup_BIGINT(m.get()));
                     BIGINT* out = which == 0 ? base.get() : which == 1 ? exp.get() : mod.get();
-                    ASSERT_EQ(ZLC_Mod_Exp_Mont_BIGINT(out, base.get(), exp.get(), mod.get(), pool_.get()), 0u);
-                    EXPECT_EQ(hex_of(out), want.hex()) << mw << " " << aw << " into operand " << which;
+                    ASSERT_EQ(
+                        ZLC_Mod_Exp_Mont_BIGINT(out, base.get(), exp.get(), mod.get(), pool_.get()),
+                        0u);
+                    EXPECT_EQ(hex_of(out), want.hex())
+                        << mw << " " << aw << " into operand " << which;
                 }
             }
         }

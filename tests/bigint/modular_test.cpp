@@ -1,10 +1,11 @@
 // Edge cases and failure statuses of modular arithmetic, exponentiation, inverse, gcd and the
 // Montgomery set-up.
+#include "crypto/bigint/modular.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "crypto/bigint/modular.h"
 #include "tests/bigint/bigint_support.h"
 #include "tests/support/library_seams.h"
 
@@ -26,10 +27,10 @@ TEST(BigintModular, ExponentiationTable) {
         const char* want;
     };
     const Case cases[] = {
-        {"4", "D", "1F1", "01BD"},    // 4^13 mod 497 = 445
-        {"1F4", "3", "1F1", "1B"},    // 500^3 mod 497 = 27
-        {"7", "0", "1", "01"},        // exponent 0 gives 1, also for modulus 1
-        {"3E2", "5", "1F1", "0"},     // 994 = 2 * 497
+        {"4", "D", "1F1", "01BD"},  // 4^13 mod 497 = 445
+        {"1F4", "3", "1F1", "1B"},  // 500^3 mod 497 = 27
+        {"7", "0", "1", "01"},      // exponent 0 gives 1, also for modulus 1
+        {"3E2", "5", "1F1", "0"},   // 994 = 2 * 497
         {"5", "3", "1", "0"},
         // 24-bit and 23-bit exponents (windows of 3 and 1).
         {"2", "800001", "F4243", "063608"},
@@ -41,7 +42,8 @@ TEST(BigintModular, ExponentiationTable) {
             Big a = hex_big(c.a), e = hex_big(c.e), m = hex_big(c.m), r = new_big();
             ASSERT_EQ(f(r.get(), a.get(), e.get(), m.get(), pool.get()), 0u) << c.a << "^" << c.e;
             EXPECT_EQ(hex_of(r.get()), c.want) << c.a << "^" << c.e << " mod " << c.m;
-            ASSERT_EQ(f(a.get(), a.get(), e.get(), m.get(), nullptr), 0u);  // r is the base, private pool
+            ASSERT_EQ(f(a.get(), a.get(), e.get(), m.get(), nullptr),
+                      0u);  // r is the base, private pool
             EXPECT_EQ(hex_of(a.get()), c.want);
         }
         Big r = new_big();
@@ -60,7 +62,9 @@ TEST(BigintModular, MontgomeryRefusesEvenAndZeroModuli) {
     Big a = hex_big("3"), e = hex_big("5"), r = new_big();
     for (const char* m : {"10", "0"}) {
         Big mod = hex_big(m);
-        EXPECT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), mod.get(), nullptr), 0x040A0052u) << m;
+        EXPECT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), mod.get(), nullptr),
+                  0x040A0052u)
+            << m;
     }
     Big zero = new_big(), m = hex_big("10");
     EXPECT_EQ(ZLC_Mod_Exp_Mont_BIGINT(nullptr, a.get(), zero.get(), m.get(), nullptr), 0x04200049u);
@@ -69,7 +73,8 @@ TEST(BigintModular, MontgomeryRefusesEvenAndZeroModuli) {
     {
         zlc::test::FailAllocationsScope fail(0);
         EXPECT_EQ(ZLC_Mod_Exp_BIGINT(r.get(), a.get(), e.get(), m.get(), nullptr), 0x04140057u);
-        EXPECT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), m.get(), nullptr), 0x040A0057u);
+        EXPECT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), m.get(), nullptr),
+                  0x040A0057u);
     }
 }
 
@@ -82,7 +87,8 @@ TEST(BigintModular, MontgomerySetupValues) {
         ASSERT_EQ(ZLC_Init_BIGINT(&ctx.modulus), 0u);
         ASSERT_EQ(zlc::bigint::mont_setup(pool.get(), &ctx, n.get()), 0u) << hex;
         EXPECT_EQ(ctx.r_bits, 32 * n->length);
-        EXPECT_EQ(static_cast<uint32_t>(ctx.word_inverse * n->words[0]), 0xFFFFFFFFu) << hex;  // -N^-1
+        EXPECT_EQ(static_cast<uint32_t>(ctx.word_inverse * n->words[0]), 0xFFFFFFFFu)
+            << hex;  // -N^-1
         // R^2 mod N, with R = 2^r_bits: compare with a plain reduction.
         Big r2 = new_big();
         ASSERT_EQ(ZLC_Set_BIGINT_Bit(r2.get(), 2 * ctx.r_bits), 0u);
@@ -96,7 +102,8 @@ TEST(BigintModular, MontgomerySetupValues) {
 TEST(BigintModular, InverseGcdAndSubtraction) {
     auto pool = new_pool();
     Big r = new_big();
-    Big three = hex_big("3"), two = hex_big("2"), seven = hex_big("7"), four = hex_big("4"), five = hex_big("5");
+    Big three = hex_big("3"), two = hex_big("2"), seven = hex_big("7"), four = hex_big("4"),
+        five = hex_big("5");
     ASSERT_EQ(ZLC_Mod_Inverse_BIGINT(r.get(), three.get(), seven.get(), pool.get()), 0u);
     EXPECT_EQ(hex_of(r.get()), "05");
     EXPECT_EQ(ZLC_Mod_Inverse_BIGINT(r.get(), two.get(), four.get(), pool.get()), 0x04070052u);
@@ -107,8 +114,9 @@ TEST(BigintModular, InverseGcdAndSubtraction) {
         const char* b;
         const char* want;
     };
-    for (const GcdCase& c : {GcdCase{"C", "12", "06"}, GcdCase{"0", "5", "05"}, GcdCase{"5", "0", "05"},
-                             GcdCase{"0", "0", "0"}, GcdCase{"40", "30", "10"}}) {
+    for (const GcdCase& c :
+         {GcdCase{"C", "12", "06"}, GcdCase{"0", "5", "05"}, GcdCase{"5", "0", "05"},
+          GcdCase{"0", "0", "0"}, GcdCase{"40", "30", "10"}}) {
         Big a = hex_big(c.a), b = hex_big(c.b);
         ASSERT_EQ(zlc::bigint::gcd(r.get(), pool.get(), a.get(), b.get()), 0u);
         EXPECT_EQ(hex_of(r.get()), c.want) << c.a << " " << c.b;
@@ -119,14 +127,16 @@ TEST(BigintModular, InverseGcdAndSubtraction) {
     EXPECT_EQ(hex_of(r.get()), "05");
     ASSERT_EQ(ZLC_Mod_Sub_BIGINT(r.get(), five.get(), five.get(), seven.get(), nullptr), 0u);
     EXPECT_EQ(hex_of(r.get()), "0");
-    EXPECT_EQ(ZLC_Mod_Sub_BIGINT(nullptr, five.get(), five.get(), seven.get(), nullptr), 0x040F0049u);
+    EXPECT_EQ(ZLC_Mod_Sub_BIGINT(nullptr, five.get(), five.get(), seven.get(), nullptr),
+              0x040F0049u);
     EXPECT_EQ(pool->depth, -1);
 }
 
 // A failed inner step must never come back as success with a wrong value (in a CRT step that
 // value would leak the key).
 TEST(BigintModular, SubtractionReportsInnerFailures) {
-    Big a = hex_big("123456789ABCDEF0123456789"), b = hex_big("FEDCBA9876543210FEDCBA"), m = hex_big("1000000007");
+    Big a = hex_big("123456789ABCDEF0123456789"), b = hex_big("FEDCBA9876543210FEDCBA"),
+        m = hex_big("1000000007");
     Big r = new_big();
     {
         zlc::test::FailAllocationsScope fail(0);
@@ -154,7 +164,8 @@ TEST(BigintModular, SubtractionReportsInnerFailures) {
 TEST(BigintModular, MontgomeryExponentiationUnderAllocationFailures) {
     const std::set<uint32_t> allowed = {0x040A001Bu, 0x040A003Au, 0x040A0052u, 0x040A003Eu,
                                         0x040A0004u, 0x040A0043u, 0x040A0002u};
-    Big a = hex_big("0123456789ABCDEF0123456789ABCDEF"), e = hex_big("F0E1D2C3B4A5968778695A4B3C2D1E0F");
+    Big a = hex_big("0123456789ABCDEF0123456789ABCDEF"),
+        e = hex_big("F0E1D2C3B4A5968778695A4B3C2D1E0F");
     Big m = hex_big("FEDCBA98765432100123456789ABCDEFFEDCBA98765432100123456789ABCDEF");
     Big want = new_big();
     ASSERT_EQ(ZLC_Mod_Exp_Mont_BIGINT(want.get(), a.get(), e.get(), m.get(), nullptr), 0u);
@@ -172,7 +183,8 @@ TEST(BigintModular, MontgomeryExponentiationUnderAllocationFailures) {
             EXPECT_EQ(ZLC_Cmp_BIGINT(r.get(), want.get()), 0) << budget;
             succeeded = true;
         } else {
-            EXPECT_TRUE(allowed.count(status) != 0) << std::hex << status << " at " << std::dec << budget;
+            EXPECT_TRUE(allowed.count(status) != 0)
+                << std::hex << status << " at " << std::dec << budget;
         }
     }
     EXPECT_TRUE(succeeded);
