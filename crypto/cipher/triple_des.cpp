@@ -41,34 +41,12 @@ void blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std
 
 void cbc_encrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
                  std::size_t count) {
-    const auto* ks = static_cast<const TDES_KEY_SCHEDULE*>(schedule);
-    std::uint32_t left = load_be32(chain), right = load_be32(chain + 4);
-    for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
-        left ^= load_be32(in);
-        right ^= load_be32(in + 4);
-        crypt_words(ks, left, right);
-        store_be32(out, left);
-        store_be32(out + 4, right);
-    }
-    store_be32(chain, left);
-    store_be32(chain + 4, right);
+    des_detail::cbc_encrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
 }
 
 void cbc_decrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
                  std::size_t count) {
-    const auto* ks = static_cast<const TDES_KEY_SCHEDULE*>(schedule);
-    std::uint32_t prev_left = load_be32(chain), prev_right = load_be32(chain + 4);
-    for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
-        const std::uint32_t c_left = load_be32(in), c_right = load_be32(in + 4);
-        std::uint32_t left = c_left, right = c_right;
-        crypt_words(ks, left, right);
-        store_be32(out, left ^ prev_left);
-        store_be32(out + 4, right ^ prev_right);
-        prev_left = c_left;
-        prev_right = c_right;
-    }
-    store_be32(chain, prev_left);
-    store_be32(chain + 4, prev_right);
+    des_detail::cbc_decrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
 }
 
 }  // namespace
