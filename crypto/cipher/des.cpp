@@ -56,6 +56,46 @@ constexpr std::array<std::uint8_t, 48> kPc2 = {14, 17, 11, 24, 1,  5,  3,  28, 1
 
 constexpr std::array<std::uint8_t, 16> kShifts = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};
 
+// PC-1 of a key read as a big-endian 64-bit value: C in bits 55..28, D in bits 27..0.
+constexpr std::uint64_t pc1(std::uint64_t key) {
+    std::uint64_t cd = 0;
+    for (int i = 0; i < 56; ++i) cd |= ((key >> (64 - kPc1[i])) & 1) << (55 - i);
+    return cd;
+}
+
+// PC-2 of C and D (as pc1 lays them out), already split into the schedule's two words: the
+// first in the high half, the second in the low half.
+constexpr std::uint64_t pc2(std::uint64_t cd) {
+    std::uint64_t subkey = 0;
+    for (int j = 0; j < 48; ++j) subkey |= ((cd >> (56 - kPc2[j])) & 1) << (47 - j);
+    std::uint64_t k0 = 0, k1 = 0;
+    for (int group = 0; group < 8; group += 2) {
+        k0 = (k0 << 8) | ((subkey >> (42 - 6 * group)) & 63);
+        k1 = (k1 << 8) | ((subkey >> (36 - 6 * group)) & 63);
+    }
+    return (k0 << 32) | k1;
+}
+
+// Both choices only select bits, so each is the OR of its value on every 4-bit slice of the
+// input: tables of 16 entries per slice replace the bit-by-bit loops.
+template <int Slices, std::uint64_t (*Choice)(std::uint64_t)>
+constexpr auto slice_tables() {
+    std::array<std::array<std::uint64_t, 16>, Slices> t{};
+    for (int p = 0; p < Slices; ++p) {
+        for (std::uint64_t v = 0; v < 16; ++v) t[p][v] = Choice(v << (4 * p));
+    }
+    return t;
+}
+constexpr auto kPc1Slices = slice_tables<16, pc1>();
+constexpr auto kPc2Slices = slice_tables<14, pc2>();
+
+template <std::size_t Slices>
+inline std::uint64_t choose(const std::array<std::array<std::uint64_t, 16>, Slices>& table, std::uint64_t x) {
+    std::uint64_t r = 0;
+    for (std::size_t p = 0; p < Slices; ++p) r |= table[p][(x >> (4 * p)) & 15];
+    return r;
+}
+
 constexpr bool rows_are_permutations() {
     for (const auto& box : kSBoxes) {
         for (int row = 0; row < 4; ++row) {
@@ -189,22 +229,16 @@ Status DesSetKey(const std::uint8_t key[8], DES_KEY_SCHEDULE* schedule, std::uin
     KeyTemporaries t{};
     mem::WipeOnExit wipe(t);
     t.key = load_be64(key);
-    for (int i = 0; i < 28; ++i) {
-        t.c |= static_cast<std::uint32_t>((t.key >> (64 - kPc1[i])) & 1) << (27 - i);
-        t.d |= static_cast<std::uint32_t>((t.key >> (64 - kPc1[28 + i])) & 1) << (27 - i);
-    }
+    t.subkey = choose(kPc1Slices, t.key);
+    t.c = static_cast<std::uint32_t>(t.subkey >> 28);
+    t.d = static_cast<std::uint32_t>(t.subkey & 0x0FFFFFFF);
     for (int round = 0; round < 16; ++round) {
         const int shift = kShifts[round];
         t.c = ((t.c << shift) | (t.c >> (28 - shift))) & 0x0FFFFFFF;
         t.d = ((t.d << shift) | (t.d >> (28 - shift))) & 0x0FFFFFFF;
-        const std::uint64_t cd = (std::uint64_t{t.c} << 28) | t.d;
-        t.subkey = 0;
-        for (int j = 0; j < 48; ++j) t.subkey |= ((cd >> (56 - kPc2[j])) & 1) << (47 - j);
-        std::uint32_t k0 = 0, k1 = 0;
-        for (int group = 0; group < 8; group += 2) {
-            k0 = (k0 << 8) | static_cast<std::uint32_t>((t.subkey >> (42 - 6 * group)) & 63);
-            k1 = (k1 << 8) | static_cast<std::uint32_t>((t.subkey >> (36 - 6 * group)) & 63);
-        }
+        t.subkey = choose(kPc2Slices, (std::uint64_t{t.c} << 28) | t.d);
+        const auto k0 = static_cast<std::uint32_t>(t.subkey >> 32);
+        const auto k1 = static_cast<std::uint32_t>(t.subkey);
         const int slot = direction == kDesDecrypt ? 15 - round : round;
         schedule->subkeys[2 * slot] = k0;
         schedule->subkeys[2 * slot + 1] = k1;
