@@ -352,6 +352,10 @@ u32 mac_1(u32* r, const u32* a, int n, u32 w) noexcept {
 u32 submul_1(u32* r, const u32* a, int n, u32 w) noexcept {
     u64 c = 0;
     int i = 0;
+    if (n >= 8 && has_adx()) {
+        i = n & ~7;
+        c = submul_limbs4_adx(r, a, static_cast<u64>(n / 8), w);
+    }
     for (; i + 2 <= n; i += 2) {
         const u128 t = static_cast<u128>(load64(a + i)) * w + c;
         const u64 lo = static_cast<u64>(t);

@@ -54,6 +54,52 @@ u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept {
     return c;
 }
 
+u64 submul_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept {
+    // r - a*m = r + ~(a*m) + 1 - 2^(64n): the product's limbs come out of the overflow-flag chain,
+    // are complemented (NOT leaves the flags alone) and added on the carry-flag chain, which
+    // starts at 1. The borrow limb is the product's top limb plus 1 when that chain ends at 0.
+    u64 lo, hi, c;
+    __asm__ volatile(
+        "xorl %k[c], %k[c]\n\t"  // c = 0; clears CF and OF
+        "stc\n\t"
+        "1:\n\t"
+        "mulxq 0(%[a]), %[lo], %[hi]\n\t"
+        "adoxq %[c], %[lo]\n\t"
+        "notq %[lo]\n\t"
+        "adcxq 0(%[r]), %[lo]\n\t"
+        "movq %[lo], 0(%[r])\n\t"
+        "mulxq 8(%[a]), %[lo], %[c]\n\t"
+        "adoxq %[hi], %[lo]\n\t"
+        "notq %[lo]\n\t"
+        "adcxq 8(%[r]), %[lo]\n\t"
+        "movq %[lo], 8(%[r])\n\t"
+        "mulxq 16(%[a]), %[lo], %[hi]\n\t"
+        "adoxq %[c], %[lo]\n\t"
+        "notq %[lo]\n\t"
+        "adcxq 16(%[r]), %[lo]\n\t"
+        "movq %[lo], 16(%[r])\n\t"
+        "mulxq 24(%[a]), %[lo], %[c]\n\t"
+        "adoxq %[hi], %[lo]\n\t"
+        "notq %[lo]\n\t"
+        "adcxq 24(%[r]), %[lo]\n\t"
+        "movq %[lo], 24(%[r])\n\t"
+        "leaq 32(%[a]), %[a]\n\t"
+        "leaq 32(%[r]), %[r]\n\t"
+        "leaq -1(%%rcx), %%rcx\n\t"
+        "jrcxz 2f\n\t"
+        "jmp 1b\n\t"
+        "2:\n\t"
+        "movl $0, %k[lo]\n\t"
+        "adoxq %[lo], %[c]\n\t"  // the product's top limb
+        "movl $1, %k[hi]\n\t"
+        "sbbq $0, %[hi]\n\t"  // 1 - CF: the borrow out of the low limbs
+        "addq %[hi], %[c]\n\t"
+        : [lo] "=&r"(lo), [hi] "=&r"(hi), [c] "=&r"(c), [a] "+&r"(a), [r] "+&r"(r), "+&c"(q)
+        : "d"(m)
+        : "cc", "memory");
+    return c;
+}
+
 void mul_limbs4_adx(u32* t, const u32* a, const u32* b, u64 q) noexcept {
     std::memset(t, 0, q * 64);
     u64 rows = 4 * q;

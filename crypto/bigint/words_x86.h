@@ -10,6 +10,10 @@ namespace zlc::bigint::words {
 // r[0..4q limbs) += a[0..4q limbs) * m for q >= 1; returns the carry limb out of the top.
 u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept;
 
+// r[0..4q limbs) -= a[0..4q limbs) * m for q >= 1 and m < 2^32; returns the borrow limb out of the
+// top (what is still to be subtracted from the next limb).
+u64 submul_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept;
+
 // t[0..8q limbs) = a * b for a and b of 4q limbs each, q >= 1; t overlaps neither operand.
 void mul_limbs4_adx(u32* t, const u32* a, const u32* b, u64 q) noexcept;
 
