@@ -254,6 +254,10 @@ void mont_mul_rows(u32* r, const u32* a, const u32* b, const u32* modulus, int n
 u32 add_n(u32* r, const u32* a, const u32* b, int n) noexcept {
     u64 c = 0;
     int i = 0;
+    if (n >= 8 && has_adx()) {
+        i = n & ~7;
+        c = add_limbs4(r, a, b, static_cast<u64>(n / 8));
+    }
     for (; i + 2 <= n; i += 2) {
         const u128 s = static_cast<u128>(load64(a + i)) + load64(b + i) + c;
         store64(r + i, static_cast<u64>(s));
@@ -270,6 +274,10 @@ u32 add_n(u32* r, const u32* a, const u32* b, int n) noexcept {
 u32 sub_n(u32* r, const u32* a, const u32* b, int n) noexcept {
     u64 borrow = 0;
     int i = 0;
+    if (n >= 8 && has_adx()) {
+        i = n & ~7;
+        borrow = sub_limbs4(r, a, b, static_cast<u64>(n / 8));
+    }
     for (; i + 2 <= n; i += 2) {
         const u128 d = static_cast<u128>(load64(a + i)) - load64(b + i) - borrow;
         store64(r + i, static_cast<u64>(d));
@@ -393,13 +401,21 @@ void mul_comba4(u32* r, const u32* a, const u32* b) noexcept {
     comba<2>(r, a, b);
 }
 void mul_comba8(u32* r, const u32* a, const u32* b) noexcept {
-    comba<4>(r, a, b);
+    if (has_adx()) {
+        mul_limbs4_adx(r, a, b, 1);
+    } else {
+        comba<4>(r, a, b);
+    }
 }
 void sqr_comba4(u32* r, const u32* a) noexcept {
     comba_sqr<2>(r, a);
 }
 void sqr_comba8(u32* r, const u32* a) noexcept {
-    comba_sqr<4>(r, a);
+    if (has_adx()) {
+        sqr_even<true>(r, a, 8);
+    } else {
+        comba_sqr<4>(r, a);
+    }
 }
 
 void mont_reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept {

@@ -43,6 +43,51 @@ namespace zlc::bigint::words {
     "jmp 1b\n\t"                   \
     "2:\n\t" ZLC_ADX_FOLD
 
+// r = a op b over 4q limbs with ADC or SBB; DEC leaves the carry flag alone between groups.
+#define ZLC_CARRY_LOOP(op)                   \
+    "clc\n\t"                                \
+    "1:\n\t"                                 \
+    "movq 0(%[a]), %[x]\n\t"                 \
+    op " 0(%[b]), %[x]\n\t"                  \
+    "movq %[x], 0(%[r])\n\t"                 \
+    "movq 8(%[a]), %[x]\n\t"                 \
+    op " 8(%[b]), %[x]\n\t"                  \
+    "movq %[x], 8(%[r])\n\t"                 \
+    "movq 16(%[a]), %[x]\n\t"                \
+    op " 16(%[b]), %[x]\n\t"                 \
+    "movq %[x], 16(%[r])\n\t"                \
+    "movq 24(%[a]), %[x]\n\t"                \
+    op " 24(%[b]), %[x]\n\t"                 \
+    "movq %[x], 24(%[r])\n\t"                \
+    "leaq 32(%[a]), %[a]\n\t"                \
+    "leaq 32(%[b]), %[b]\n\t"                \
+    "leaq 32(%[r]), %[r]\n\t"                \
+    "decq %[q]\n\t"                          \
+    "jnz 1b\n\t"                             \
+    "setc %b[flag]\n\t"
+
+u64 add_limbs4(u32* r, const u32* a, const u32* b, u64 q) noexcept {
+    u64 x;
+    u64 flag = 0;
+    __asm__ volatile(ZLC_CARRY_LOOP("adcq")
+                     : [x] "=&r"(x), [flag] "+&q"(flag), [a] "+&r"(a), [b] "+&r"(b), [r] "+&r"(r), [q] "+&r"(q)
+                     :
+                     : "cc", "memory");
+    return flag;
+}
+
+u64 sub_limbs4(u32* r, const u32* a, const u32* b, u64 q) noexcept {
+    u64 x;
+    u64 flag = 0;
+    __asm__ volatile(ZLC_CARRY_LOOP("sbbq")
+                     : [x] "=&r"(x), [flag] "+&q"(flag), [a] "+&r"(a), [b] "+&r"(b), [r] "+&r"(r), [q] "+&r"(q)
+                     :
+                     : "cc", "memory");
+    return flag;
+}
+
+#undef ZLC_CARRY_LOOP
+
 u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept {
     u64 lo, hi, c;
     const u32* ap = a;

@@ -7,6 +7,10 @@
 
 namespace zlc::bigint::words {
 
+// r = a + b and r = a - b over 4q limbs, q >= 1; return the carry or borrow. r may be a or b.
+u64 add_limbs4(u32* r, const u32* a, const u32* b, u64 q) noexcept;
+u64 sub_limbs4(u32* r, const u32* a, const u32* b, u64 q) noexcept;
+
 // r[0..4q limbs) += a[0..4q limbs) * m for q >= 1; returns the carry limb out of the top.
 u64 mac_limbs4_adx(u32* r, const u32* a, u64 q, u64 m) noexcept;
 
