@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "crypto/cipher/block64_cbc.h"
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/core/bytes.h"
 
@@ -260,34 +261,12 @@ void decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* 
 
 void cbc_encrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
                  std::size_t count) {
-    const auto* ks = static_cast<const BLOWFISH_KEY_SCHEDULE*>(schedule);
-    std::uint32_t l = load_be32(chain), r = load_be32(chain + 4);
-    for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
-        l ^= load_be32(in);
-        r ^= load_be32(in + 4);
-        encrypt_words(ks, l, r);
-        store_be32(out, l);
-        store_be32(out + 4, r);
-    }
-    store_be32(chain, l);
-    store_be32(chain + 4, r);
+    cbc64_encrypt(static_cast<const BLOWFISH_KEY_SCHEDULE*>(schedule), encrypt_words, chain, in, out, count);
 }
 
 void cbc_decrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
                  std::size_t count) {
-    const auto* ks = static_cast<const BLOWFISH_KEY_SCHEDULE*>(schedule);
-    std::uint32_t prev_l = load_be32(chain), prev_r = load_be32(chain + 4);
-    for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
-        const std::uint32_t c_l = load_be32(in), c_r = load_be32(in + 4);
-        std::uint32_t l = c_l, r = c_r;
-        decrypt_words(ks, l, r);
-        store_be32(out, l ^ prev_l);
-        store_be32(out + 4, r ^ prev_r);
-        prev_l = c_l;
-        prev_r = c_r;
-    }
-    store_be32(chain, prev_l);
-    store_be32(chain + 4, prev_r);
+    cbc64_decrypt(static_cast<const BLOWFISH_KEY_SCHEDULE*>(schedule), decrypt_words, chain, in, out, count);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "crypto/core/bytes.h"
 #include "crypto/core/status.h"
 
 namespace zlc::cipher {
@@ -22,11 +21,13 @@ inline constexpr std::uint32_t kDesDecrypt = 0;
 
 // Builds the schedule of an 8-byte key for `direction` (kDesEncrypt or kDesDecrypt); the parity bit
 // of each key byte is ignored. Always returns 0.
-Status DesSetKey(const std::uint8_t key[8], DES_KEY_SCHEDULE* schedule, std::uint32_t direction) noexcept;
+Status DesSetKey(const std::uint8_t key[8], DES_KEY_SCHEDULE* schedule,
+                 std::uint32_t direction) noexcept;
 
 // One 8-byte block (two big-endian halves) in whichever direction the schedule was built for.
 // in == out is allowed.
-void DesBlock(const DES_KEY_SCHEDULE* schedule, const std::uint8_t in[8], std::uint8_t out[8]) noexcept;
+void DesBlock(const DES_KEY_SCHEDULE* schedule, const std::uint8_t in[8],
+              std::uint8_t out[8]) noexcept;
 
 // `blocks` consecutive blocks through DesBlock; in == out is allowed.
 void DesBlocks(const DES_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out,
@@ -40,40 +41,6 @@ namespace des_detail {
 void rounds(const DES_KEY_SCHEDULE* schedule, std::uint32_t& left, std::uint32_t& right) noexcept;
 void initial_permutation(std::uint32_t& left, std::uint32_t& right) noexcept;
 void final_permutation(std::uint32_t& left, std::uint32_t& right) noexcept;
-
-// CBC over a block function `crypt(schedule, left, right)` on big-endian halves, for single and
-// triple DES alike; `chain` is updated to the last ciphertext block.
-template <class Schedule, class Crypt>
-void cbc_encrypt(const Schedule* schedule, Crypt crypt, std::uint8_t* chain, const std::uint8_t* in,
-                 std::uint8_t* out, std::size_t count) {
-    std::uint32_t left = load_be32(chain), right = load_be32(chain + 4);
-    for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
-        left ^= load_be32(in);
-        right ^= load_be32(in + 4);
-        crypt(schedule, left, right);
-        store_be32(out, left);
-        store_be32(out + 4, right);
-    }
-    store_be32(chain, left);
-    store_be32(chain + 4, right);
-}
-
-template <class Schedule, class Crypt>
-void cbc_decrypt(const Schedule* schedule, Crypt crypt, std::uint8_t* chain, const std::uint8_t* in,
-                 std::uint8_t* out, std::size_t count) {
-    std::uint32_t prev_left = load_be32(chain), prev_right = load_be32(chain + 4);
-    for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
-        const std::uint32_t c_left = load_be32(in), c_right = load_be32(in + 4);
-        std::uint32_t left = c_left, right = c_right;
-        crypt(schedule, left, right);
-        store_be32(out, left ^ prev_left);
-        store_be32(out + 4, right ^ prev_right);
-        prev_left = c_left;
-        prev_right = c_right;
-    }
-    store_be32(chain, prev_left);
-    store_be32(chain + 4, prev_right);
-}
 
 }  // namespace des_detail
 

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "crypto/cipher/block64_cbc.h"
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/core/bytes.h"
 
@@ -41,12 +42,12 @@ void blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std
 
 void cbc_encrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
                  std::size_t count) {
-    des_detail::cbc_encrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
+    cbc64_encrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
 }
 
 void cbc_decrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
                  std::size_t count) {
-    des_detail::cbc_decrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
+    cbc64_decrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
 }
 
 }  // namespace
