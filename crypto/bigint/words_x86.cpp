@@ -1,5 +1,6 @@
-// Whole products and Montgomery reductions on MULX/ADCX/ADOX, a row of four-limb groups per limb
-// of the multiplier, so no call or carry fix-up separates the rows.
+// x86-64 kernels: products, squares' cross products, Montgomery reductions and multiply-subtract
+// rows on MULX/ADCX/ADOX, one row of four-limb groups per limb of the multiplier with no call or
+// carry fix-up between rows; additions and subtractions on ADC/SBB loops.
 #include "crypto/bigint/words_x86.h"
 
 #include <cstring>
