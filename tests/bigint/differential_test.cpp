@@ -273,10 +273,11 @@ TEST_P(Differential, ModularOperations) {
     EXPECT_EQ(pool_->used, 0);
 }
 
-// Full-size exponents over moduli of 8k words (whole four-limb kernels), other even and odd word
-// counts, bases below and above the modulus, and results written over each operand.
+// Full-size exponents over moduli of 8k words (whole four-limb kernels), even counts that leave
+// single limbs beside whole groups, odd counts; bases below and above the modulus size; results
+// written over each operand.
 TEST_P(Differential, FullSizeMontgomeryExponent) {
-    for (int mw : {6, 24, 31, 32, 64}) {
+    for (int mw : {6, 10, 18, 24, 31, 32, 64}) {
         for (Shape shape : {Shape::Random, Shape::TopOnes}) {
             Big m = make(mw, shape);
             m->words[0] |= 1;
