@@ -12,11 +12,31 @@
 
 namespace zlc::digest {
 
-// `compress(h, blocks_data, count)` runs whole blocks; `add_bits(state, bits)` counts them.
-// The caller has checked that pending_count < Block.
-template <std::size_t Block, class State, class Compress, class AddBits>
-void absorb(State* state, const std::uint8_t* data, std::size_t length, Compress compress,
-            AddBits add_bits) noexcept {
+// Adds to the 64-bit message bit count kept as two 32-bit halves.
+template <class State>
+void add_bits(State* state, std::uint64_t bits) noexcept {
+    const std::uint64_t count =
+        ((static_cast<std::uint64_t>(state->bit_count_high) << 32) | state->bit_count_low) + bits;
+    state->bit_count_low = static_cast<std::uint32_t>(count);
+    state->bit_count_high = static_cast<std::uint32_t>(count >> 32);
+}
+
+// A fresh state: chaining value `iv`, counts and buffers cleared.
+template <class State, class Iv>
+void restart(State* state, const Iv& iv) noexcept {
+    state->bit_count_low = 0;
+    state->bit_count_high = 0;
+    state->final_fill = 0;
+    std::memcpy(state->h, iv.data(), sizeof(state->h));
+    state->pending_count = 0;
+    std::memset(state->final_block, 0, sizeof(state->final_block));
+    std::memset(state->pending, 0, sizeof(state->pending));
+}
+
+// `compress(h, blocks_data, count)` runs whole blocks. The caller has checked that
+// pending_count < Block.
+template <std::size_t Block, class State, class Compress>
+void absorb(State* state, const std::uint8_t* data, std::size_t length, Compress compress) noexcept {
     if (state->pending_count > 0) {
         const std::size_t take = std::min<std::size_t>(Block - state->pending_count, length);
         std::memcpy(state->pending + state->pending_count, data, take);
@@ -45,9 +65,8 @@ void absorb(State* state, const std::uint8_t* data, std::size_t length, Compress
 // is compressed and counted), then the 0x80 byte, zeros and the bit count that `store_length`
 // writes at offset 56 are compressed; the buffers are wiped. False as soon as `compress_one`
 // (a state's own compression routine) reports failure. The caller has checked final_fill < 64.
-template <class State, class CompressOne, class AddBits, class StoreLength>
-bool pad_and_close64(State* state, CompressOne compress_one, AddBits add_bits,
-                     StoreLength store_length) noexcept {
+template <class State, class CompressOne, class StoreLength>
+bool pad_and_close64(State* state, CompressOne compress_one, StoreLength store_length) noexcept {
     if (state->pending_count > 0) {
         const std::uint32_t move =
             std::min<std::uint32_t>(state->pending_count, 64 - state->final_fill);

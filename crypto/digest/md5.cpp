@@ -81,13 +81,6 @@ template <int... G>
     (four_steps<4 * G>(a, b, c, d, block), ...);
 }
 
-void add_bits(MD5_STATE* state, std::uint64_t bits) {
-    const std::uint64_t count =
-        ((static_cast<std::uint64_t>(state->bit_count_high) << 32) | state->bit_count_low) + bits;
-    state->bit_count_low = static_cast<std::uint32_t>(count);
-    state->bit_count_high = static_cast<std::uint32_t>(count >> 32);
-}
-
 }  // namespace
 
 void md5_compress_blocks(std::uint32_t h[4], const std::uint8_t* data,
@@ -112,13 +105,7 @@ Status zlc_md5_compress(const std::uint8_t* block, MD5_STATE* state) noexcept {
 Status zlc_md5_init(MD5_STATE* state) noexcept {
     if (state == nullptr) return kInitNull;
     if (const Status gate = core::pass_gate(); gate != kOk) return gate;
-    state->bit_count_low = 0;
-    state->bit_count_high = 0;
-    state->final_fill = 0;
-    std::memcpy(state->h, kIv.data(), sizeof(state->h));
-    state->pending_count = 0;
-    std::memset(state->final_block, 0, sizeof(state->final_block));
-    std::memset(state->pending, 0, sizeof(state->pending));
+    restart(state, kIv);
     return kOk;
 }
 
@@ -128,7 +115,7 @@ Status zlc_md5_update(MD5_STATE* state, const std::uint8_t* data, std::uint32_t 
     if (length == 0) return kUpdateEmpty;
     // A damaged count would make the first chunk not fit in `pending`.
     if (state->pending_count >= 64) return kUpdateStep;
-    absorb<64>(state, data, length, md5_compress_blocks, add_bits);
+    absorb<64>(state, data, length, md5_compress_blocks);
     return kOk;
 }
 
@@ -143,7 +130,7 @@ Status zlc_md5_final(MD5_STATE* state, std::uint8_t* out) noexcept {
         store_le32(at, s->bit_count_low);
         store_le32(at + 4, s->bit_count_high);
     };
-    if (!pad_and_close64(state, compress_one, add_bits, store_length)) return kFinalStep;
+    if (!pad_and_close64(state, compress_one, store_length)) return kFinalStep;
     for (int i = 0; i < 4; ++i) store_le32(out + 4 * i, state->h[i]);
     return kOk;
 }

@@ -29,13 +29,6 @@ constexpr Status kFinalRange = st(0x03, REASON_OUT_OF_RANGE);
 constexpr Status kFinalStep = st(0x03, REASON_STEP_FAILED);
 constexpr Status kCompressNull = st(0x04, REASON_NULL_ARGUMENT);
 
-void add_bits(SHA1_STATE* state, std::uint64_t bits) {
-    const std::uint64_t count =
-        ((static_cast<std::uint64_t>(state->bit_count_high) << 32) | state->bit_count_low) + bits;
-    state->bit_count_low = static_cast<std::uint32_t>(count);
-    state->bit_count_high = static_cast<std::uint32_t>(count >> 32);
-}
-
 // Round t of FIPS 180-4 6.1.2 step 3, with w[] the 16-word circular schedule.
 template <int T>
 [[gnu::always_inline]] inline void sha1_round(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
@@ -125,13 +118,7 @@ Status zlc_sha1_compress(const std::uint8_t* block, SHA1_STATE* state) noexcept 
 Status zlc_sha1_init(SHA1_STATE* state) noexcept {
     if (const Status gate = core::pass_gate(); gate != kOk) return gate;
     if (state == nullptr) return kInitNull;
-    state->bit_count_low = 0;
-    state->bit_count_high = 0;
-    state->final_fill = 0;
-    std::memcpy(state->h, kIv.data(), sizeof(state->h));
-    state->pending_count = 0;
-    std::memset(state->final_block, 0, sizeof(state->final_block));
-    std::memset(state->pending, 0, sizeof(state->pending));
+    restart(state, kIv);
     return kOk;
 }
 
@@ -140,7 +127,7 @@ Status zlc_sha1_update(SHA1_STATE* state, const std::uint8_t* data, std::uint32_
     if (length == 0) return kOk;
     // A damaged count would make the first chunk not fit in `pending`.
     if (state->pending_count >= 64) return kUpdateStep;
-    absorb<64>(state, data, length, sha1_compress_blocks, add_bits);
+    absorb<64>(state, data, length, sha1_compress_blocks);
     return kOk;
 }
 
@@ -155,7 +142,7 @@ Status zlc_sha1_final(SHA1_STATE* state, std::uint8_t* out) noexcept {
         store_be32(at, s->bit_count_high);
         store_be32(at + 4, s->bit_count_low);
     };
-    if (!pad_and_close64(state, compress_one, add_bits, store_length)) return kFinalStep;
+    if (!pad_and_close64(state, compress_one, store_length)) return kFinalStep;
     for (int i = 0; i < 5; ++i) store_be32(out + 4 * i, state->h[i]);
     return kOk;
 }

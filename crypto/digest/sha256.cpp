@@ -48,24 +48,6 @@ constexpr std::uint32_t small_sigma1(std::uint32_t x) {
     return std::rotr(x, 17) ^ std::rotr(x, 19) ^ (x >> 10);
 }
 
-Status reset(SHA256_STATE* state, const std::array<std::uint32_t, 8>& iv) {
-    state->bit_count_low = 0;
-    state->bit_count_high = 0;
-    state->final_fill = 0;
-    std::memcpy(state->h, iv.data(), sizeof(state->h));
-    state->pending_count = 0;
-    std::memset(state->final_block, 0, sizeof(state->final_block));
-    std::memset(state->pending, 0, sizeof(state->pending));
-    return kOk;
-}
-
-void add_bits(SHA256_STATE* state, std::uint64_t bits) {
-    const std::uint64_t count =
-        ((static_cast<std::uint64_t>(state->bit_count_high) << 32) | state->bit_count_low) + bits;
-    state->bit_count_low = static_cast<std::uint32_t>(count);
-    state->bit_count_high = static_cast<std::uint32_t>(count >> 32);
-}
-
 }  // namespace
 
 void sha256_blocks_portable(std::uint32_t h[8], const std::uint8_t* data,
@@ -123,13 +105,15 @@ Status zlc_sha256_compress(const std::uint8_t* block, SHA256_STATE* state) noexc
 Status zlc_sha256_init(SHA256_STATE* state) noexcept {
     if (const Status gate = core::pass_gate(); gate != kOk) return gate;
     if (state == nullptr) return kSha256InitNull;
-    return reset(state, kSha256Iv);
+    restart(state, kSha256Iv);
+    return kOk;
 }
 
 Status zlc_sha224_init(SHA256_STATE* state) noexcept {
     if (const Status gate = core::pass_gate(); gate != kOk) return gate;
     if (state == nullptr) return kSha224InitNull;
-    return reset(state, kSha224Iv);
+    restart(state, kSha224Iv);
+    return kOk;
 }
 
 Status zlc_sha256_update(SHA256_STATE* state, const std::uint8_t* data,
@@ -138,7 +122,7 @@ Status zlc_sha256_update(SHA256_STATE* state, const std::uint8_t* data,
     if (state->final_fill > 64) return kSha256UpdateRange;
     // A chunk never fits a buffer that claims to be full already.
     if (state->pending_count >= 64) return kSha256UpdateStep;
-    absorb<64>(state, data, length, sha256_compress_blocks, add_bits);
+    absorb<64>(state, data, length, sha256_compress_blocks);
     return kOk;
 }
 
@@ -159,7 +143,7 @@ Status zlc_sha256_final(SHA256_STATE* state, std::uint8_t* out) noexcept {
         store_be32(at, s->bit_count_high);
         store_be32(at + 4, s->bit_count_low);
     };
-    if (!pad_and_close64(state, compress_one, add_bits, store_length)) return kSha256FinalStep;
+    if (!pad_and_close64(state, compress_one, store_length)) return kSha256FinalStep;
     for (int i = 0; i < 8; ++i) store_be32(out + 4 * i, state->h[i]);
     return kOk;
 }

@@ -92,24 +92,6 @@ template <int... G>
     (eight_rounds<8 * G>(a, b, c, d, e, f, g, h, w), ...);
 }
 
-void add_bits(SHA512_STATE* state, std::uint64_t bits) {
-    const std::uint64_t count =
-        ((static_cast<std::uint64_t>(state->bit_count_high) << 32) | state->bit_count_low) + bits;
-    state->bit_count_low = static_cast<std::uint32_t>(count);
-    state->bit_count_high = static_cast<std::uint32_t>(count >> 32);
-}
-
-Status reset(SHA512_STATE* state, const std::array<std::uint64_t, 8>& iv) {
-    state->bit_count_low = 0;
-    state->bit_count_high = 0;
-    state->final_fill = 0;
-    std::memcpy(state->h, iv.data(), sizeof(state->h));
-    state->pending_count = 0;
-    std::memset(state->final_block, 0, sizeof(state->final_block));
-    std::memset(state->pending, 0, sizeof(state->pending));
-    return kOk;
-}
-
 }  // namespace
 
 void sha512_blocks_portable(std::uint64_t h[8], const std::uint8_t* data,
@@ -150,13 +132,15 @@ Status zlc_sha512_compress(const std::uint8_t* block, SHA512_STATE* state) noexc
 Status zlc_sha512_init(SHA512_STATE* state) noexcept {
     if (const Status gate = core::pass_gate(); gate != kOk) return gate;
     if (state == nullptr) return kSha512InitNull;
-    return reset(state, kSha512Iv);
+    restart(state, kSha512Iv);
+    return kOk;
 }
 
 Status zlc_sha384_init(SHA512_STATE* state) noexcept {
     if (const Status gate = core::pass_gate(); gate != kOk) return gate;
     if (state == nullptr) return kSha384InitNull;
-    return reset(state, kSha384Iv);
+    restart(state, kSha384Iv);
+    return kOk;
 }
 
 Status zlc_sha512_update(SHA512_STATE* state, const std::uint8_t* data,
@@ -165,7 +149,7 @@ Status zlc_sha512_update(SHA512_STATE* state, const std::uint8_t* data,
     if (length == 0) return kOk;
     // A damaged count would make the first chunk not fit in `pending`.
     if (state->pending_count >= 128) return kSha512UpdateStep;
-    absorb<128>(state, data, length, sha512_compress_blocks, add_bits);
+    absorb<128>(state, data, length, sha512_compress_blocks);
     return kOk;
 }
 
