@@ -45,7 +45,8 @@ Status left_shift(BIGINT* r, const BIGINT* a, std::int32_t k) noexcept {
         for (std::int32_t i = len - 1; i >= 0; --i) w[i + nw] = s[i];
     } else {
         w[len + nw] = s[len - 1] >> (32 - nb);
-        for (std::int32_t i = len - 1; i > 0; --i) w[i + nw] = (s[i] << nb) | (s[i - 1] >> (32 - nb));
+        for (std::int32_t i = len - 1; i > 0; --i)
+            w[i + nw] = (s[i] << nb) | (s[i - 1] >> (32 - nb));
         w[nw] = s[0] << nb;
     }
     std::memset(w, 0, static_cast<std::size_t>(nw) * 4);
@@ -77,14 +78,7 @@ Status right_shift(BIGINT* r, const BIGINT* a, std::int32_t k) noexcept {
     return kOk;
 }
 
-}  // namespace zlc::bigint
-
-using namespace zlc;
-using namespace zlc::bigint;
-
-extern "C" {
-
-ZLC_API uint32_t ZLC_Add_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b) ZLC_NOEXCEPT {
+Status add(BIGINT* r, const BIGINT* a, const BIGINT* b) noexcept {
     if (r == nullptr || a == nullptr || b == nullptr) return kAddNull;
     if (a->length < b->length) std::swap(a, b);
     const std::int32_t al = a->length;
@@ -101,7 +95,7 @@ ZLC_API uint32_t ZLC_Add_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b) ZLC
     return kOk;
 }
 
-ZLC_API uint32_t ZLC_Sub_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b, BIGINT_POOL*) ZLC_NOEXCEPT {
+Status sub(BIGINT* r, const BIGINT* a, const BIGINT* b, BIGINT_POOL*) noexcept {
     if (r == nullptr || a == nullptr || b == nullptr) return kSubNull;
     const std::int32_t al = a->length;
     const std::int32_t bl = b->length;
@@ -118,13 +112,14 @@ ZLC_API uint32_t ZLC_Sub_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b, BIG
     return kOk;
 }
 
-ZLC_API uint32_t ZLC_Add_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+Status add_word(BIGINT* n, std::uint32_t w) noexcept {
     if (n == nullptr) return kAddWordNull;
     if (w == 0) return kOk;
-    if (is_zero(n)) return ZLC_Set_BIGINT_Word(n, w) == kOk ? kOk : kAddWordSet;
+    if (is_zero(n)) return set_word(n, w) == kOk ? kOk : kAddWordSet;
     const std::int32_t len = n->length;
     // A carry leaves the top when the top word is full, or when it is word 0 and overflows.
-    const bool may_carry = n->words[len - 1] == 0xFFFFFFFFu || (len == 1 && n->words[0] > 0xFFFFFFFFu - w);
+    const bool may_carry =
+        n->words[len - 1] == 0xFFFFFFFFu || (len == 1 && n->words[0] > 0xFFFFFFFFu - w);
     if (may_carry && !grow(n, static_cast<std::int64_t>(len) + 1)) return kAddWordGrowth;
     const std::uint32_t carry = words::add_1(n->words, len, w);
     if (carry != 0) {
@@ -134,10 +129,10 @@ ZLC_API uint32_t ZLC_Add_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
     return kOk;
 }
 
-ZLC_API uint32_t ZLC_Sub_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+Status sub_word(BIGINT* n, std::uint32_t w) noexcept {
     if (n == nullptr) return kSubWordNull;
     if (w == 0) return kOk;
-    if (is_zero(n)) return ZLC_Set_BIGINT_Word(n, w) == kOk ? kOk : kSubWordSet;
+    if (is_zero(n)) return set_word(n, w) == kOk ? kOk : kSubWordSet;
     if (n->length == 1 && n->words[0] < w) {
         n->words[0] = w - n->words[0];
         return kOk;
@@ -147,7 +142,7 @@ ZLC_API uint32_t ZLC_Sub_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
     return kOk;
 }
 
-ZLC_API uint32_t ZLC_Mtp_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+Status mtp_word(BIGINT* n, std::uint32_t w) noexcept {
     if (n == nullptr) return kMtpWordNull;
     if (is_zero(n)) return kOk;
     if (w == 0) {
@@ -164,7 +159,7 @@ ZLC_API uint32_t ZLC_Mtp_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
     return kOk;
 }
 
-ZLC_API uint32_t ZLC_Div_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+std::uint32_t div_word(BIGINT* n, std::uint32_t w) noexcept {
     if (n == nullptr || w == 0) return kWordFailed;
     if (is_zero(n)) return 0;
     // Normalise so the divisor's top bit is set; quotient digits then come from 64/32 divisions.
@@ -181,11 +176,46 @@ ZLC_API uint32_t ZLC_Div_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
     return static_cast<std::uint32_t>(rem >> s);
 }
 
-ZLC_API uint32_t ZLC_Mod_BIGINT_Word(const BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+std::uint32_t mod_word(const BIGINT* n, std::uint32_t w) noexcept {
     if (n == nullptr || w == 0) return kWordFailed;
     std::uint64_t rem = 0;
     for (std::int32_t i = n->length - 1; i >= 0; --i) rem = ((rem << 32) | n->words[i]) % w;
     return static_cast<std::uint32_t>(rem);
+}
+
+}  // namespace zlc::bigint
+
+using namespace zlc::bigint;
+
+extern "C" {
+
+ZLC_API uint32_t ZLC_Add_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b) ZLC_NOEXCEPT {
+    return add(r, a, b);
+}
+
+ZLC_API uint32_t ZLC_Sub_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b,
+                                BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return sub(r, a, b, pool);
+}
+
+ZLC_API uint32_t ZLC_Add_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+    return add_word(n, w);
+}
+
+ZLC_API uint32_t ZLC_Sub_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+    return sub_word(n, w);
+}
+
+ZLC_API uint32_t ZLC_Mtp_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+    return mtp_word(n, w);
+}
+
+ZLC_API uint32_t ZLC_Div_BIGINT_Word(BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+    return div_word(n, w);
+}
+
+ZLC_API uint32_t ZLC_Mod_BIGINT_Word(const BIGINT* n, uint32_t w) ZLC_NOEXCEPT {
+    return mod_word(n, w);
 }
 
 }  // extern "C"

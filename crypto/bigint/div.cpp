@@ -17,22 +17,22 @@ constexpr Status kDivAlloc = st(op::kDiv, REASON_ALLOC_FAILED);
 
 // Scratch records from the caller's pool, or heap records released with the scope.
 class Scratch {
-public:
+  public:
     explicit Scratch(BIGINT_POOL* pool) noexcept : frame_(pool), pooled_(pool != nullptr) {}
     ~Scratch() {
-        for (BIGINT* n : heap_) (void)ZLC_Free_BIGINT(n);
+        for (BIGINT* n : heap_) (void)free(n);
     }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
 
     BIGINT* take() noexcept {
         if (pooled_) return frame_.take();
-        BIGINT* n = ZLC_New_BIGINT();
+        BIGINT* n = new_bigint();
         if (n != nullptr) heap_[count_++] = n;
         return n;
     }
 
-private:
+  private:
     PoolFrame frame_;
     bool pooled_;
     BIGINT* heap_[3] = {};
@@ -60,15 +60,9 @@ u32 estimate_digit(u32 u0, u32 u1, u32 u2, u32 d0, u32 d1) {
 }
 
 }  // namespace
-}  // namespace zlc::bigint
 
-using namespace zlc;
-using namespace zlc::bigint;
-
-extern "C" {
-
-ZLC_API uint32_t ZLC_Div_BIGINT(BIGINT* quotient, BIGINT* remainder, const BIGINT* a, const BIGINT* d,
-                                BIGINT_POOL* pool) ZLC_NOEXCEPT {
+Status div(BIGINT* quotient, BIGINT* remainder, const BIGINT* a, const BIGINT* d,
+           BIGINT_POOL* pool) noexcept {
     if (a == nullptr || d == nullptr) return kDivNull;
     if (is_zero(d)) return kDivByZero;
     Scratch scratch(pool);
@@ -78,13 +72,14 @@ ZLC_API uint32_t ZLC_Div_BIGINT(BIGINT* quotient, BIGINT* remainder, const BIGIN
     if (snum == nullptr || sdiv == nullptr || quot == nullptr) return kDivAlloc;
 
     // norm is 1..32: a divisor whose bit length is a multiple of 32 still shifts by a whole word.
-    const std::int32_t norm = 32 - ZLC_Get_BIGINT_Bits_Length(d) % 32;
+    const std::int32_t norm = 32 - get_bits_length(d) % 32;
     if (left_shift(sdiv, d, norm) != kOk || left_shift(snum, a, norm + 32) != kOk) return kDivShift;
 
     const int dn = sdiv->length;
     const int extended = snum->length <= dn + 1 ? dn + 2 : snum->length + 1;
     if (!grow(snum, extended)) return kDivAlloc;
-    std::memset(snum->words + snum->length, 0, static_cast<std::size_t>(extended - snum->length) * 4);
+    std::memset(snum->words + snum->length, 0,
+                static_cast<std::size_t>(extended - snum->length) * 4);
     snum->length = extended;
 
     const int loop = extended - dn;
@@ -111,9 +106,20 @@ ZLC_API uint32_t ZLC_Div_BIGINT(BIGINT* quotient, BIGINT* remainder, const BIGIN
 
     if (remainder != nullptr && right_shift(remainder, snum, norm + 32) != kOk) return kDivAlloc;
     if (quotient != nullptr) {
-        ZLC_Swap_BIGINT(quotient, quot);
+        swap(quotient, quot);
     }
     return kOk;
+}
+
+}  // namespace zlc::bigint
+
+using namespace zlc::bigint;
+
+extern "C" {
+
+ZLC_API uint32_t ZLC_Div_BIGINT(BIGINT* quotient, BIGINT* remainder, const BIGINT* a,
+                                const BIGINT* d, BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return div(quotient, remainder, a, d, pool);
 }
 
 }  // extern "C"

@@ -57,15 +57,15 @@ Status gcd(BIGINT* r, BIGINT_POOL* pool, const BIGINT* a, const BIGINT* b) noexc
     BIGINT* x = nullptr;
     BIGINT* y = nullptr;
     if (!frame.take_all(x, y)) return kGcdScratch;
-    if (ZLC_Copy_BIGINT(x, a) != kOk || ZLC_Copy_BIGINT(y, b) != kOk) return kGcdCopy;
-    if (ZLC_Cmp_BIGINT(x, y) < 0) std::swap(x, y);
+    if (copy(x, a) != kOk || copy(y, b) != kOk) return kGcdCopy;
+    if (cmp(x, y) < 0) std::swap(x, y);
     std::int32_t shifts = 0;
     while (!is_zero(y)) {
         const bool x_odd = is_odd(x);
         const bool y_odd = is_odd(y);
         bool ok = true;
         if (x_odd && y_odd) {
-            ok = ZLC_Sub_BIGINT(x, x, y, pool) == kOk && right_shift(x, x, 1) == kOk;
+            ok = sub(x, x, y, pool) == kOk && right_shift(x, x, 1) == kOk;
         } else if (x_odd) {
             ok = right_shift(y, y, 1) == kOk;
         } else if (y_odd) {
@@ -75,52 +75,45 @@ Status gcd(BIGINT* r, BIGINT_POOL* pool, const BIGINT* a, const BIGINT* b) noexc
             ++shifts;
         }
         if (!ok) return kGcdLoop;
-        if (ZLC_Cmp_BIGINT(x, y) < 0) std::swap(x, y);
+        if (cmp(x, y) < 0) std::swap(x, y);
     }
     if (left_shift(x, x, shifts) != kOk) return kGcdLoop;
-    return ZLC_Copy_BIGINT(r, x) == kOk ? kOk : kGcdCopy;
+    return copy(r, x) == kOk ? kOk : kGcdCopy;
 }
 
-}  // namespace zlc::bigint
-
-using namespace zlc;
-using namespace zlc::bigint;
-
-extern "C" {
-
-ZLC_API uint32_t ZLC_Mod_Sub_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b, const BIGINT* m,
-                                    BIGINT_POOL*) ZLC_NOEXCEPT {
+Status mod_sub(BIGINT* r, const BIGINT* a, const BIGINT* b, const BIGINT* m,
+               BIGINT_POOL*) noexcept {
     if (r == nullptr || a == nullptr || b == nullptr || m == nullptr) return kModSubNull;
     OwnedBigint ar, br, diff;
     if (ar.get() == nullptr || br.get() == nullptr || diff.get() == nullptr) return kModSubAlloc;
     // Inner failures are reported: a silently wrong difference would, in a CRT step, leak the key.
-    if (const Status s = ZLC_Div_BIGINT(nullptr, ar.get(), a, m, nullptr); s != kOk) return s;
-    if (const Status s = ZLC_Div_BIGINT(nullptr, br.get(), b, m, nullptr); s != kOk) return s;
-    const int order = ZLC_Cmp_BIGINT(ar.get(), br.get());
-    if (order > 0) return ZLC_Sub_BIGINT(r, ar.get(), br.get(), nullptr);
-    if (order == 0) return ZLC_Set_BIGINT_Word(r, 0);
-    if (const Status s = ZLC_Sub_BIGINT(diff.get(), br.get(), ar.get(), nullptr); s != kOk) return s;
-    return ZLC_Sub_BIGINT(r, m, diff.get(), nullptr);
+    if (const Status s = div(nullptr, ar.get(), a, m, nullptr); s != kOk) return s;
+    if (const Status s = div(nullptr, br.get(), b, m, nullptr); s != kOk) return s;
+    const int order = cmp(ar.get(), br.get());
+    if (order > 0) return sub(r, ar.get(), br.get(), nullptr);
+    if (order == 0) return set_word(r, 0);
+    if (const Status s = sub(diff.get(), br.get(), ar.get(), nullptr); s != kOk) return s;
+    return sub(r, m, diff.get(), nullptr);
 }
 
-ZLC_API uint32_t ZLC_Mod_Mtp_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b, const BIGINT* m,
-                                    BIGINT_POOL* pool) ZLC_NOEXCEPT {
+Status mod_mtp(BIGINT* r, const BIGINT* a, const BIGINT* b, const BIGINT* m,
+               BIGINT_POOL* pool) noexcept {
     if (pool == nullptr) return kModMtpNoPool;
     if (r == nullptr || a == nullptr || b == nullptr || m == nullptr) return kModMtpNull;
     PoolFrame frame(pool);
     BIGINT* t = frame.take();
     if (t == nullptr) return kModMtpScratch;
     if (a == b) {
-        if (ZLC_Sqr_BIGINT(t, a, pool) != kOk) return kModMtpSquare;
-    } else if (ZLC_Mtp_BIGINT(t, a, b, pool) != kOk) {
+        if (sqr(t, a, pool) != kOk) return kModMtpSquare;
+    } else if (mtp(t, a, b, pool) != kOk) {
         return kModMtpMultiply;
     }
-    return ZLC_Div_BIGINT(nullptr, r, t, m, pool) == kOk ? kOk : kModMtpReduce;
+    return div(nullptr, r, t, m, pool) == kOk ? kOk : kModMtpReduce;
 }
 
-ZLC_API uint32_t ZLC_Mod_Exp_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* e, const BIGINT* m,
-                                    BIGINT_POOL* pool) ZLC_NOEXCEPT {
-    if (e == nullptr || is_zero(e)) return ZLC_Set_BIGINT_Word(r, 1) == kOk ? kOk : kModExpSet;
+Status mod_exp(BIGINT* r, const BIGINT* a, const BIGINT* e, const BIGINT* m,
+               BIGINT_POOL* pool) noexcept {
+    if (e == nullptr || is_zero(e)) return set_word(r, 1) == kOk ? kOk : kModExpSet;
     if (r == nullptr || a == nullptr || m == nullptr) return kModExpNull;
     PrivatePool owner(pool);
     if (owner.get() == nullptr) return kModExpNoPool;
@@ -130,40 +123,41 @@ ZLC_API uint32_t ZLC_Mod_Exp_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* e,
     BIGINT* d = nullptr;
     BIGINT* acc = nullptr;
     if (!frame.take_all(slots[0], d, acc)) return kModExpScratch;
-    if (ZLC_Div_BIGINT(nullptr, slots[0], a, m, p) != kOk) return kModExpReduce;
-    if (is_zero(slots[0])) return ZLC_Set_BIGINT_Word(r, 0) == kOk ? kOk : kModExpSet;
+    if (div(nullptr, slots[0], a, m, p) != kOk) return kModExpReduce;
+    if (is_zero(slots[0])) return set_word(r, 0) == kOk ? kOk : kModExpSet;
 
-    const int w = window_bits(ZLC_Get_BIGINT_Bits_Length(e));
+    const int w = window_bits(get_bits_length(e));
     if (w > 1) {
-        if (ZLC_Mod_Mtp_BIGINT(d, slots[0], slots[0], m, p) != kOk) return kModExpMultiply;
+        if (mod_mtp(d, slots[0], slots[0], m, p) != kOk) return kModExpMultiply;
         for (int i = 1; i < (1 << (w - 1)); ++i) {
             if ((slots[i] = frame.take()) == nullptr) return kModExpScratch;
-            if (ZLC_Mod_Mtp_BIGINT(slots[i], slots[i - 1], d, m, p) != kOk) return kModExpMultiply;
+            if (mod_mtp(slots[i], slots[i - 1], d, m, p) != kOk) return kModExpMultiply;
         }
     }
     // The accumulator is a pool record, so r may be the same record as an operand.
-    if (ZLC_Set_BIGINT_Word(acc, 1) != kOk) return kModExpSet;
+    if (set_word(acc, 1) != kOk) return kModExpSet;
     const bool ok = sliding_window(
-        e, w, [&] { return ZLC_Mod_Mtp_BIGINT(acc, acc, acc, m, p) == kOk; },
-        [&](std::uint32_t slot) { return ZLC_Mod_Mtp_BIGINT(acc, acc, slots[slot], m, p) == kOk; });
+        e, w, [&] { return mod_mtp(acc, acc, acc, m, p) == kOk; },
+        [&](std::uint32_t slot) { return mod_mtp(acc, acc, slots[slot], m, p) == kOk; });
     if (!ok) return kModExpMultiply;
-    return ZLC_Copy_BIGINT(r, acc) == kOk ? kOk : kModExpSet;
+    return copy(r, acc) == kOk ? kOk : kModExpSet;
 }
 
-ZLC_API uint32_t ZLC_Mod_Inverse_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* m, BIGINT_POOL* pool) ZLC_NOEXCEPT {
+Status mod_inverse(BIGINT* r, const BIGINT* a, const BIGINT* m, BIGINT_POOL* pool) noexcept {
     if (pool == nullptr) return kInvNoPool;
     if (r == nullptr || a == nullptr || m == nullptr) return kInvNull;
     PoolFrame frame(pool);
-    BIGINT *X = nullptr, *Y = nullptr, *B = nullptr, *A = nullptr, *D = nullptr, *M = nullptr, *T = nullptr;
+    BIGINT *X = nullptr, *Y = nullptr, *B = nullptr, *A = nullptr, *D = nullptr, *M = nullptr,
+           *T = nullptr;
     if (!frame.take_all(X, Y, B, A, D, M, T)) return kInvScratch;
-    if (ZLC_Set_BIGINT_Word(X, 1) != kOk || ZLC_Set_BIGINT_Word(Y, 0) != kOk) return kInvNone;
-    if (ZLC_Copy_BIGINT(B, a) != kOk || ZLC_Copy_BIGINT(A, m) != kOk) return kInvCopy;
-    if (ZLC_Cmp_BIGINT(B, A) >= 0 && ZLC_Div_BIGINT(nullptr, B, B, A, pool) != kOk) return kInvReduce;
+    if (set_word(X, 1) != kOk || set_word(Y, 0) != kOk) return kInvNone;
+    if (copy(B, a) != kOk || copy(A, m) != kOk) return kInvCopy;
+    if (cmp(B, A) >= 0 && div(nullptr, B, B, A, pool) != kOk) return kInvReduce;
     int sign = -1;
     while (!is_zero(B)) {
-        if (ZLC_Div_BIGINT(D, M, A, B, pool) != kOk) return kInvDivide;
-        if (ZLC_Mtp_BIGINT(T, D, X, pool) != kOk) return kInvMultiply;
-        if (ZLC_Add_BIGINT(T, T, Y) != kOk) return kInvAdd;
+        if (div(D, M, A, B, pool) != kOk) return kInvDivide;
+        if (mtp(T, D, X, pool) != kOk) return kInvMultiply;
+        if (add(T, T, Y) != kOk) return kInvAdd;
         // (A, B) <- (B, A mod B); (Y, X) <- (X, D*X + Y): rotate the records, copy nothing.
         BIGINT* spare = A;
         A = B;
@@ -175,10 +169,36 @@ ZLC_API uint32_t ZLC_Mod_Inverse_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT
         T = spare;
         sign = -sign;
     }
-    if (sign < 0 && ZLC_Sub_BIGINT(Y, m, Y, pool) != kOk) return kInvSubtract;
-    if (ZLC_Cmp_BIGINT(A, ZLC_Value_One_BIGINT()) != 0) return kInvNone;
-    if (ZLC_Cmp_BIGINT(Y, m) < 0) return ZLC_Copy_BIGINT(r, Y) == kOk ? kOk : kInvCopy;
-    return ZLC_Div_BIGINT(nullptr, r, Y, m, pool) == kOk ? kOk : kInvReduce;
+    if (sign < 0 && sub(Y, m, Y, pool) != kOk) return kInvSubtract;
+    if (cmp(A, value_one()) != 0) return kInvNone;
+    if (cmp(Y, m) < 0) return copy(r, Y) == kOk ? kOk : kInvCopy;
+    return div(nullptr, r, Y, m, pool) == kOk ? kOk : kInvReduce;
+}
+
+}  // namespace zlc::bigint
+
+using namespace zlc::bigint;
+
+extern "C" {
+
+ZLC_API uint32_t ZLC_Mod_Sub_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b, const BIGINT* m,
+                                    BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return mod_sub(r, a, b, m, pool);
+}
+
+ZLC_API uint32_t ZLC_Mod_Mtp_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b, const BIGINT* m,
+                                    BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return mod_mtp(r, a, b, m, pool);
+}
+
+ZLC_API uint32_t ZLC_Mod_Exp_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* e, const BIGINT* m,
+                                    BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return mod_exp(r, a, e, m, pool);
+}
+
+ZLC_API uint32_t ZLC_Mod_Inverse_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* m,
+                                        BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return mod_inverse(r, a, m, pool);
 }
 
 }  // extern "C"

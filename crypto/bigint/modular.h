@@ -2,6 +2,7 @@
 // Internal modular routines shared with the prime, public-key and random-number code.
 #include <cstdint>
 
+#include "crypto/bigint/bigint.h"
 #include "crypto/core/status.h"
 #include "zlc.h"
 
@@ -18,13 +19,14 @@ struct BIGINT_MONT {
 // r = gcd(a, b) (Stein's binary method).
 [[nodiscard]] Status gcd(BIGINT* r, BIGINT_POOL* pool, const BIGINT* a, const BIGINT* b) noexcept;
 
-// Fills a context whose integers were prepared with ZLC_Init_BIGINT. An even or zero N is refused.
+// Fills a context whose integers were prepared with init. An even or zero N is refused.
 [[nodiscard]] Status mont_setup(BIGINT_POOL* pool, BIGINT_MONT* ctx, const BIGINT* n) noexcept;
 // r = a * b * R^-1 mod N for a, b < N (squares when a and b are the same record).
 [[nodiscard]] Status mont_mul(BIGINT_POOL* pool, const BIGINT* a, BIGINT* r, const BIGINT* b,
                               const BIGINT_MONT* ctx) noexcept;
 // r = t * R^-1 mod N for t < N * R.
-[[nodiscard]] Status mont_reduce(BIGINT* r, const BIGINT* t, const BIGINT_MONT* ctx, BIGINT_POOL* pool) noexcept;
+[[nodiscard]] Status mont_reduce(BIGINT* r, const BIGINT* t, const BIGINT_MONT* ctx,
+                                 BIGINT_POOL* pool) noexcept;
 
 // Exponent window width for an exponent of `bits` bits.
 int window_bits(std::int32_t bits) noexcept;
@@ -33,10 +35,10 @@ int window_bits(std::int32_t bits) noexcept;
 // `multiply(acc, slot_index)` return false on failure; slots hold the odd powers 1, 3, 5, ...
 template <class Square, class Multiply>
 bool sliding_window(const BIGINT* e, int w, Square square, Multiply multiply) {
-    std::int32_t i = ZLC_Get_BIGINT_Bits_Length(e) - 1;
+    std::int32_t i = get_bits_length(e) - 1;
     bool start = true;
     while (i >= 0) {
-        if (ZLC_Is_BIGINT_Bit_Set(e, i) == 0) {
+        if (is_bit_set(e, i) == 0) {
             if (!start && !square()) return false;
             --i;
             continue;
@@ -45,7 +47,7 @@ bool sliding_window(const BIGINT* e, int w, Square square, Multiply multiply) {
         std::uint32_t value = 1;
         std::int32_t end = 0;
         for (std::int32_t j = 1; j < w && i - j >= 0; ++j) {
-            if (ZLC_Is_BIGINT_Bit_Set(e, i - j) != 0) {
+            if (is_bit_set(e, i - j) != 0) {
                 value = (value << (j - end)) | 1u;
                 end = j;
             }

@@ -71,14 +71,14 @@ class MontContext {
   public:
     MontContext() noexcept : ctx_(mem::alloc_record<BIGINT_MONT>()) {
         if (ctx_ != nullptr) {
-            (void)ZLC_Init_BIGINT(&ctx_->r_squared);
-            (void)ZLC_Init_BIGINT(&ctx_->modulus);
+            (void)init(&ctx_->r_squared);
+            (void)init(&ctx_->modulus);
         }
     }
     ~MontContext() {
         if (ctx_ == nullptr) return;
-        ZLC_Clear_BIGINT(&ctx_->r_squared);
-        ZLC_Clear_BIGINT(&ctx_->modulus);
+        clear(&ctx_->r_squared);
+        clear(&ctx_->modulus);
         mem::free_record(ctx_);
     }
     MontContext(const MontContext&) = delete;
@@ -99,27 +99,26 @@ Status mont_setup(BIGINT_POOL* pool, BIGINT_MONT* ctx, const BIGINT* n) noexcept
     BIGINT* ri = nullptr;
     BIGINT* w0 = nullptr;
     if (!frame.take_all(ri, w0)) return kSetupScratch;
-    if (ZLC_Copy_BIGINT(&ctx->modulus, n) != kOk) return kSetupCopy;
+    if (copy(&ctx->modulus, n) != kOk) return kSetupCopy;
     ctx->r_bits = 32 * n->length;
 
     BIGINT* r2 = &ctx->r_squared;
-    if (ZLC_Set_BIGINT_Word(r2, 0) != kOk || ZLC_Set_BIGINT_Bit(r2, 32) != kOk) return kSetupSet;
-    if (ZLC_Set_BIGINT_Word(w0, n->words[0]) != kOk) return kSetupSet;
+    if (set_word(r2, 0) != kOk || set_bit(r2, 32) != kOk) return kSetupSet;
+    if (set_word(w0, n->words[0]) != kOk) return kSetupSet;
     // word_inverse = ((2^32)^-1 mod w0 * 2^32 - 1) / w0, which is -w0^-1 mod 2^32.
-    if (ZLC_Mod_Inverse_BIGINT(ri, r2, w0, pool) != kOk) return kSetupInverse;
+    if (mod_inverse(ri, r2, w0, pool) != kOk) return kSetupInverse;
     if (left_shift(ri, ri, 32) != kOk) return kSetupShift;
     if (!is_zero(ri)) {
-        if (ZLC_Sub_BIGINT_Word(ri, 1) != kOk) return kSetupSubtract;
-    } else if (ZLC_Set_BIGINT_Word(ri, 0xFFFFFFFFu) != kOk) {
+        if (sub_word(ri, 1) != kOk) return kSetupSubtract;
+    } else if (set_word(ri, 0xFFFFFFFFu) != kOk) {
         return kSetupSet;
     }
-    if (ZLC_Div_BIGINT(ri, nullptr, ri, w0, pool) != kOk) return kSetupDivide;
+    if (div(ri, nullptr, ri, w0, pool) != kOk) return kSetupDivide;
     ctx->word_inverse = is_zero(ri) ? 0 : ri->words[0];
 
     // r_squared still holds 2^32: clear it before setting the single bit of R^2.
-    if (ZLC_Set_BIGINT_Word(r2, 0) != kOk || ZLC_Set_BIGINT_Bit(r2, 2 * ctx->r_bits) != kOk)
-        return kSetupSet;
-    return ZLC_Div_BIGINT(nullptr, r2, r2, &ctx->modulus, pool) == kOk ? kOk : kSetupReduce;
+    if (set_word(r2, 0) != kOk || set_bit(r2, 2 * ctx->r_bits) != kOk) return kSetupSet;
+    return div(nullptr, r2, r2, &ctx->modulus, pool) == kOk ? kOk : kSetupReduce;
 }
 
 Status mont_reduce(BIGINT* r, const BIGINT* t, const BIGINT_MONT* ctx, BIGINT_POOL* pool) noexcept {
@@ -129,7 +128,7 @@ Status mont_reduce(BIGINT* r, const BIGINT* t, const BIGINT_MONT* ctx, BIGINT_PO
     PoolFrame frame(pool);
     BIGINT* s = frame.take();
     if (s == nullptr) return kReduceScratch;
-    if (ZLC_Copy_BIGINT(s, t) != kOk) return kReduceCopy;
+    if (copy(s, t) != kOk) return kReduceCopy;
     // Outside t < N * R the fixed-size reduction below would not hold the value.
     if (s->length > 2 * nl || !grow(s, static_cast<std::int64_t>(nl) + ctx->r_bits / 32 + 1))
         return kReduceGrowth;
@@ -140,7 +139,7 @@ Status mont_reduce(BIGINT* r, const BIGINT* t, const BIGINT_MONT* ctx, BIGINT_PO
     std::memcpy(r->words, s->words + nl, static_cast<std::size_t>(nl + 1) * 4);
     r->length = nl + 1;
     normalise(r);
-    if (ZLC_Cmp_BIGINT(r, n) >= 0) {
+    if (cmp(r, n) >= 0) {
         (void)words::sub_n(r->words, r->words, n->words, nl);
         r->words[nl] = 0;
         r->length = nl;
@@ -156,23 +155,16 @@ Status mont_mul(BIGINT_POOL* pool, const BIGINT* a, BIGINT* r, const BIGINT* b,
     BIGINT* t = frame.take();
     if (t == nullptr) return kMulScratch;
     if (a == b) {
-        if (ZLC_Sqr_BIGINT(t, a, pool) != kOk) return kMulSquare;
-    } else if (ZLC_Mtp_BIGINT(t, a, b, pool) != kOk) {
+        if (sqr(t, a, pool) != kOk) return kMulSquare;
+    } else if (mtp(t, a, b, pool) != kOk) {
         return kMulMultiply;
     }
     return mont_reduce(r, t, ctx, pool) == kOk ? kOk : kMulReduce;
 }
 
-}  // namespace zlc::bigint
-
-using namespace zlc;
-using namespace zlc::bigint;
-
-extern "C" {
-
-ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* e,
-                                         const BIGINT* m, BIGINT_POOL* pool) ZLC_NOEXCEPT {
-    if (e == nullptr || is_zero(e)) return ZLC_Set_BIGINT_Word(r, 1);
+Status mod_exp_mont(BIGINT* r, const BIGINT* a, const BIGINT* e, const BIGINT* m,
+                    BIGINT_POOL* pool) noexcept {
+    if (e == nullptr || is_zero(e)) return set_word(r, 1);
     if (r == nullptr || a == nullptr || m == nullptr) return kExpNull;
     PrivatePool owner(pool);
     if (owner.get() == nullptr) return kExpNoPool;
@@ -189,12 +181,12 @@ ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT* r, const BIGINT* a, const BIGIN
 
     const int n = ctx->modulus.length;
     BIGINT* base = reduced;
-    if (ZLC_Cmp_BIGINT(a, m) >= 0) {
-        if (ZLC_Div_BIGINT(nullptr, reduced, a, m, p) != kOk) return kExpReduce;
-    } else if (ZLC_Copy_BIGINT(reduced, a) != kOk) {
+    if (cmp(a, m) >= 0) {
+        if (div(nullptr, reduced, a, m, p) != kOk) return kExpReduce;
+    } else if (copy(reduced, a) != kOk) {
         return kExpToMont;
     }
-    if (is_zero(base)) return ZLC_Set_BIGINT_Word(r, 0);
+    if (is_zero(base)) return set_word(r, 0);
 
     // Every value from here on is held in n words below m, zeros above its length, so each
     // Montgomery step runs on the fixed-width kernel with one scratch array and cannot fail.
@@ -214,7 +206,7 @@ ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT* r, const BIGINT* a, const BIGIN
     if ((slots[0] = frame.take()) == nullptr) return kExpScratch;
     if (!widen(slots[0], n)) return kExpToMont;
     step(slots[0], base, &ctx->r_squared);
-    const int w = window_bits(ZLC_Get_BIGINT_Bits_Length(e));
+    const int w = window_bits(get_bits_length(e));
     if (w > 1) {
         if (!widen(d, n)) return kExpMul;
         step(d, slots[0], slots[0]);
@@ -241,7 +233,18 @@ ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT* r, const BIGINT* a, const BIGIN
     // Out of Montgomery form: a multiplication by 1 is exactly a reduction of acc.
     if (!load_one(d, n)) return kExpFromMont;
     step(acc, acc, d);
-    return ZLC_Copy_BIGINT(r, acc) == kOk ? kOk : kExpFromMont;
+    return copy(r, acc) == kOk ? kOk : kExpFromMont;
+}
+
+}  // namespace zlc::bigint
+
+using namespace zlc::bigint;
+
+extern "C" {
+
+ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* e,
+                                         const BIGINT* m, BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return mod_exp_mont(r, a, e, m, pool);
 }
 
 }  // extern "C"

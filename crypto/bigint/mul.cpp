@@ -177,16 +177,10 @@ void karatsuba_square(u32* r, const u32* a, int s, u32* t) {
 }
 
 }  // namespace
-}  // namespace zlc::bigint
 
-using namespace zlc;
-using namespace zlc::bigint;
-
-extern "C" {
-
-ZLC_API uint32_t ZLC_Mtp_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b, BIGINT_POOL* pool) ZLC_NOEXCEPT {
+Status mtp(BIGINT* r, const BIGINT* a, const BIGINT* b, BIGINT_POOL* pool) noexcept {
     if (a == nullptr || b == nullptr) return kMtpNull;
-    if (is_zero(a) || is_zero(b)) return ZLC_Set_BIGINT_Word(r, 0) == kOk ? kOk : kMtpZeroNull;
+    if (is_zero(a) || is_zero(b)) return set_word(r, 0) == kOk ? kOk : kMtpZeroNull;
     if (r == nullptr) return kMtpNull;
     if (pool == nullptr) return kMtpNoPool;
     PoolFrame frame(pool);
@@ -214,11 +208,11 @@ ZLC_API uint32_t ZLC_Mtp_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b, BIG
     }
     work->length = al + bl;
     normalise(work);
-    if (work != r && ZLC_Copy_BIGINT(r, work) != kOk) return kMtpCopy;
+    if (work != r && copy(r, work) != kOk) return kMtpCopy;
     return kOk;
 }
 
-ZLC_API uint32_t ZLC_Sqr_BIGINT(BIGINT* r, const BIGINT* a, BIGINT_POOL* pool) ZLC_NOEXCEPT {
+Status sqr(BIGINT* r, const BIGINT* a, BIGINT_POOL* pool) noexcept {
     if (a == nullptr || r == nullptr) return kSqrNull;
     if (is_zero(a)) {
         r->length = 0;
@@ -243,8 +237,23 @@ ZLC_API uint32_t ZLC_Sqr_BIGINT(BIGINT* r, const BIGINT* a, BIGINT_POOL* pool) Z
         words::sqr_basecase(work->words, a->words, al);
     }
     work->length = 2 * al - (a->words[al - 1] < 0x10000u ? 1 : 0);
-    if (work != r && ZLC_Copy_BIGINT(r, work) != kOk) return kSqrCopy;
+    if (work != r && copy(r, work) != kOk) return kSqrCopy;
     return kOk;
+}
+
+}  // namespace zlc::bigint
+
+using namespace zlc::bigint;
+
+extern "C" {
+
+ZLC_API uint32_t ZLC_Mtp_BIGINT(BIGINT* r, const BIGINT* a, const BIGINT* b,
+                                BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return mtp(r, a, b, pool);
+}
+
+ZLC_API uint32_t ZLC_Sqr_BIGINT(BIGINT* r, const BIGINT* a, BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return sqr(r, a, pool);
 }
 
 }  // extern "C"

@@ -44,7 +44,7 @@ BIGINT* take(BIGINT_POOL* pool) {
             pool->current = pool->current->next;
         }
         record = &pool->current->records[pool->used % kPerBlock];
-        if (record->words != nullptr) (void)ZLC_Set_BIGINT_Word(record, 0);
+        if (record->words != nullptr) (void)set_word(record, 0);
     }
     ++pool->used;
     ++pool->frame_counts[pool->depth];
@@ -66,20 +66,14 @@ void give_back(BIGINT_POOL* pool, std::int32_t count) {
 }
 
 }  // namespace
-}  // namespace zlc::bigint
 
-using namespace zlc;
-using namespace zlc::bigint;
-
-extern "C" {
-
-ZLC_API BIGINT_POOL* ZLC_New_BIGINT_Pool(void) ZLC_NOEXCEPT {
+BIGINT_POOL* new_pool() noexcept {
     auto* pool = mem::alloc_record<BIGINT_POOL>();
     if (pool != nullptr) pool->depth = -1;
     return pool;
 }
 
-ZLC_API uint32_t ZLC_Start_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+Status start_pool(BIGINT_POOL* pool) noexcept {
     // An 81st frame would index past the frame counts: refused like a missing pool.
     if (pool == nullptr || pool->depth + 1 >= ZLC_BIGINT_POOL_MAX_FRAMES) return kStartNull;
     ++pool->depth;
@@ -87,12 +81,12 @@ ZLC_API uint32_t ZLC_Start_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
     return kOk;
 }
 
-ZLC_API BIGINT* ZLC_Get_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+BIGINT* get_pool(BIGINT_POOL* pool) noexcept {
     if (pool == nullptr || pool->depth < 0) return nullptr;
     return take(pool);
 }
 
-ZLC_API uint32_t ZLC_Finish_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+Status finish_pool(BIGINT_POOL* pool) noexcept {
     if (pool == nullptr || pool->depth < 0) return kFinishNull;
     give_back(pool, pool->frame_counts[pool->depth]);
     pool->frame_counts[pool->depth] = 0;
@@ -100,11 +94,11 @@ ZLC_API uint32_t ZLC_Finish_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
     return kOk;
 }
 
-ZLC_API uint32_t ZLC_Clear_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+Status clear_pool(BIGINT_POOL* pool) noexcept {
     if (pool == nullptr) return kClearPoolNull;
     BIGINT_POOL_BLOCK* block = pool->head;
     while (block != nullptr) {
-        for (BIGINT& record : block->records) ZLC_Clear_BIGINT(&record);
+        for (BIGINT& record : block->records) clear(&record);
         BIGINT_POOL_BLOCK* next = block->next;
         mem::free_record(block);
         block = next;
@@ -115,11 +109,41 @@ ZLC_API uint32_t ZLC_Clear_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
     return kOk;
 }
 
-ZLC_API uint32_t ZLC_Free_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+Status free_pool(BIGINT_POOL* pool) noexcept {
     if (pool == nullptr) return kFreePoolNull;
-    (void)ZLC_Clear_BIGINT_Pool(pool);
+    (void)clear_pool(pool);
     mem::free_record(pool);
     return kOk;
+}
+
+}  // namespace zlc::bigint
+
+using namespace zlc::bigint;
+
+extern "C" {
+
+ZLC_API BIGINT_POOL* ZLC_New_BIGINT_Pool(void) ZLC_NOEXCEPT {
+    return new_pool();
+}
+
+ZLC_API uint32_t ZLC_Start_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return start_pool(pool);
+}
+
+ZLC_API BIGINT* ZLC_Get_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return get_pool(pool);
+}
+
+ZLC_API uint32_t ZLC_Finish_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return finish_pool(pool);
+}
+
+ZLC_API uint32_t ZLC_Clear_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return clear_pool(pool);
+}
+
+ZLC_API uint32_t ZLC_Free_BIGINT_Pool(BIGINT_POOL* pool) ZLC_NOEXCEPT {
+    return free_pool(pool);
 }
 
 }  // extern "C"

@@ -161,17 +161,19 @@ bool fill_from_table(BLOCK_CIPHER_UNIT* unit, std::uint32_t id, const Algorithm*
     return true;
 }
 
-void clean(BLOCK_CIPHER_UNIT* unit) {
+}  // namespace
+
+void clean_unit(BLOCK_CIPHER_UNIT* unit) noexcept {
     if (unit == nullptr || unit->initialised != kInitialisedMarker) return;
     mem::free_wiped(unit->key_schedule, unit->key_schedule_size);
     unit->key_schedule = nullptr;
     platform::secure_zero(unit, sizeof(*unit));
 }
 
-Status init(BLOCK_CIPHER_UNIT* unit, std::uint32_t id, const std::uint8_t* key, const std::uint8_t* iv,
-            std::uint32_t encrypt) {
+Status init(BLOCK_CIPHER_UNIT* unit, std::uint32_t id, const std::uint8_t* key,
+            const std::uint8_t* iv, std::uint32_t encrypt) noexcept {
     if (unit == nullptr) return kInitNull;
-    clean(unit);
+    clean_unit(unit);
     unit->initialised = kInitialisedMarker;
     unit->proven_copy = core::is_proven() ? 1 : 0;
     if (const Status gate = core::pass_gate(); gate != kOk) return gate;
@@ -212,12 +214,13 @@ Status init(BLOCK_CIPHER_UNIT* unit, std::uint32_t id, const std::uint8_t* key, 
     return kOk;
 }
 
-Status one_shot(std::uint32_t id, std::uint32_t encrypt, const std::uint8_t* key, const std::uint8_t* iv,
-                const std::uint8_t* in, std::int32_t in_length, std::uint8_t* out, std::int32_t* out_length) {
+Status one_shot(std::uint32_t id, std::uint32_t encrypt, const std::uint8_t* key,
+                const std::uint8_t* iv, const std::uint8_t* in, std::int32_t in_length,
+                std::uint8_t* out, std::int32_t* out_length) noexcept {
     auto* unit = mem::alloc_record<BLOCK_CIPHER_UNIT>();
     if (unit == nullptr) return kOneShotAlloc;
     mem::ScopeExit release([unit] {
-        clean(unit);
+        clean_unit(unit);
         mem::free_record(unit);
     });
     if (init(unit, id, key, iv, encrypt) != kOk) return kOneShotInit;
@@ -228,6 +231,8 @@ Status one_shot(std::uint32_t id, std::uint32_t encrypt, const std::uint8_t* key
     if (out_length != nullptr) *out_length = updated + finished;
     return kOk;
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The Advanced state record: fixed offsets, little-endian integers. The two routine references
@@ -301,19 +306,6 @@ void write_state(const BLOCK_CIPHER_UNIT* unit, std::uint8_t* state) {
     state[adv::kProvenCopy] = unit->proven_copy;
 }
 
-Status init_advanced(std::uint32_t id, const std::uint8_t* key, const std::uint8_t* iv, std::uint32_t encrypt,
-                     std::uint8_t* state, std::int32_t* state_length) {
-    if (key == nullptr || state == nullptr || state_length == nullptr) return kAdvInitNull;
-    if (algorithm_value(id) == kBlowfish) return kAdvInitUnsupported;
-    if (*state_length < static_cast<std::int32_t>(adv::kSize)) return kAdvInitShort;
-    BLOCK_CIPHER_UNIT unit{};
-    mem::ScopeExit release([&unit] { clean(&unit); });
-    if (init(&unit, id, key, iv, encrypt) != kOk) return kAdvInitFailed;
-    write_state(&unit, state);
-    *state_length = static_cast<std::int32_t>(adv::kSize);
-    return kOk;
-}
-
 // Rebuilds the unit Init Advanced captured. The record is caller memory, so every field the
 // engine relies on is checked against the tables before anything is run or copied.
 bool read_state(const std::uint8_t* state, BLOCK_CIPHER_UNIT* unit, std::uint8_t* schedule) {
@@ -361,8 +353,24 @@ bool read_state(const std::uint8_t* state, BLOCK_CIPHER_UNIT* unit, std::uint8_t
     return true;
 }
 
+}  // namespace
+
+Status init_advanced(std::uint32_t id, const std::uint8_t* key, const std::uint8_t* iv,
+                     std::uint32_t encrypt, std::uint8_t* state,
+                     std::int32_t* state_length) noexcept {
+    if (key == nullptr || state == nullptr || state_length == nullptr) return kAdvInitNull;
+    if (algorithm_value(id) == kBlowfish) return kAdvInitUnsupported;
+    if (*state_length < static_cast<std::int32_t>(adv::kSize)) return kAdvInitShort;
+    BLOCK_CIPHER_UNIT unit{};
+    mem::ScopeExit release([&unit] { clean_unit(&unit); });
+    if (init(&unit, id, key, iv, encrypt) != kOk) return kAdvInitFailed;
+    write_state(&unit, state);
+    *state_length = static_cast<std::int32_t>(adv::kSize);
+    return kOk;
+}
+
 Status do_final_advanced(const std::uint8_t* state, const std::uint8_t* in, std::int32_t in_length,
-                         std::uint8_t* out, std::int32_t* out_length) {
+                         std::uint8_t* out, std::int32_t* out_length) noexcept {
     if (state == nullptr || out == nullptr) return kAdvFinalNull;
     // The transient unit and its schedule live on the stack and are wiped on every path.
     BLOCK_CIPHER_UNIT unit{};
@@ -378,7 +386,50 @@ Status do_final_advanced(const std::uint8_t* state, const std::uint8_t* in, std:
     return kOk;
 }
 
-}  // namespace
+BLOCK_CIPHER_UNIT* new_unit() noexcept {
+    return mem::alloc_record<BLOCK_CIPHER_UNIT>();
+}
+
+void free_unit(BLOCK_CIPHER_UNIT* unit) noexcept {
+    if (unit == nullptr) return;
+    clean_unit(unit);
+    mem::free_record(unit);
+}
+
+std::uint32_t get_alg_id(const BLOCK_CIPHER_UNIT* unit) noexcept {
+    return unit != nullptr ? unit->algorithm : 0;
+}
+
+const char* get_alg_name(std::uint32_t id) noexcept {
+    if (core::pass_gate() != kOk) return nullptr;
+    const Algorithm* algorithm = find_algorithm(id);
+    return algorithm != nullptr ? algorithm->name : nullptr;
+}
+
+const char* get_mode_name(std::uint32_t id) noexcept {
+    if (core::pass_gate() != kOk) return nullptr;
+    const Mode* mode = find_mode(id);
+    return mode != nullptr ? mode->name : nullptr;
+}
+
+std::int32_t get_block_length(std::uint32_t id) noexcept {
+    if (core::pass_gate() != kOk) return 0;
+    const Algorithm* algorithm = find_algorithm(id);
+    return algorithm != nullptr ? static_cast<std::int32_t>(algorithm->block_length) : 0;
+}
+
+std::int32_t get_key_length(std::uint32_t id) noexcept {
+    if (core::pass_gate() != kOk) return 0;
+    const Algorithm* algorithm = find_algorithm(id);
+    return algorithm != nullptr ? static_cast<std::int32_t>(algorithm->key_length) : 0;
+}
+
+std::int32_t get_iv_length(std::uint32_t id) noexcept {
+    if (core::pass_gate() != kOk) return -1;
+    const Algorithm* algorithm = find_algorithm(id);
+    return algorithm != nullptr ? static_cast<std::int32_t>(algorithm->block_length) : 0;
+}
+
 }  // namespace zlc::cipher
 
 using namespace zlc::cipher;
@@ -386,15 +437,15 @@ using namespace zlc::cipher;
 extern "C" {
 
 ZLC_API BLOCK_CIPHER_UNIT* ZLC_New_BLOCK_CIPHER_Unit(void) ZLC_NOEXCEPT {
-    return zlc::mem::alloc_record<BLOCK_CIPHER_UNIT>();
+    return new_unit();
 }
 
-ZLC_API void ZLC_Clean_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT* unit) ZLC_NOEXCEPT { clean(unit); }
+ZLC_API void ZLC_Clean_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT* unit) ZLC_NOEXCEPT {
+    clean_unit(unit);
+}
 
 ZLC_API void ZLC_Free_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT* unit) ZLC_NOEXCEPT {
-    if (unit == nullptr) return;
-    clean(unit);
-    zlc::mem::free_record(unit);
+    free_unit(unit);
 }
 
 ZLC_API uint32_t ZLC_Init_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint32_t algorithm_id, const uint8_t* key,
@@ -404,11 +455,11 @@ ZLC_API uint32_t ZLC_Init_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint32_t algorit
 
 ZLC_API uint32_t ZLC_Update_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint8_t* out, int32_t* out_length, const uint8_t* in,
                                          int32_t in_length) ZLC_NOEXCEPT {
-    return engine_update(unit, out, out_length, in, in_length);
+    return update(unit, out, out_length, in, in_length);
 }
 
 ZLC_API uint32_t ZLC_Final_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint8_t* out, int32_t* out_length) ZLC_NOEXCEPT {
-    return engine_final(unit, out, out_length);
+    return final(unit, out, out_length);
 }
 
 ZLC_API uint32_t ZLC_BLOCK_CIPHER(uint32_t algorithm_id, uint32_t encrypt, const uint8_t* key, const uint8_t* iv,
@@ -418,37 +469,27 @@ ZLC_API uint32_t ZLC_BLOCK_CIPHER(uint32_t algorithm_id, uint32_t encrypt, const
 }
 
 ZLC_API uint32_t ZLC_Get_Block_Alg_ID(const BLOCK_CIPHER_UNIT* unit) ZLC_NOEXCEPT {
-    return unit != nullptr ? unit->algorithm : 0;
+    return get_alg_id(unit);
 }
 
 ZLC_API const char* ZLC_Get_Block_Alg_Name(uint32_t algorithm_id) ZLC_NOEXCEPT {
-    if (zlc::core::pass_gate() != zlc::kOk) return nullptr;
-    const Algorithm* algorithm = find_algorithm(algorithm_id);
-    return algorithm != nullptr ? algorithm->name : nullptr;
+    return get_alg_name(algorithm_id);
 }
 
 ZLC_API const char* ZLC_Get_Mode_Name(uint32_t algorithm_id) ZLC_NOEXCEPT {
-    if (zlc::core::pass_gate() != zlc::kOk) return nullptr;
-    const Mode* mode = find_mode(algorithm_id);
-    return mode != nullptr ? mode->name : nullptr;
+    return get_mode_name(algorithm_id);
 }
 
 ZLC_API int32_t ZLC_Get_Block_Length(uint32_t algorithm_id) ZLC_NOEXCEPT {
-    if (ZLC_Crypto_Initialize() != zlc::kOk) return 0;
-    const Algorithm* algorithm = find_algorithm(algorithm_id);
-    return algorithm != nullptr ? static_cast<int32_t>(algorithm->block_length) : 0;
+    return get_block_length(algorithm_id);
 }
 
 ZLC_API int32_t ZLC_Get_Key_Length(uint32_t algorithm_id) ZLC_NOEXCEPT {
-    if (ZLC_Crypto_Initialize() != zlc::kOk) return 0;
-    const Algorithm* algorithm = find_algorithm(algorithm_id);
-    return algorithm != nullptr ? static_cast<int32_t>(algorithm->key_length) : 0;
+    return get_key_length(algorithm_id);
 }
 
 ZLC_API int32_t ZLC_Get_IV_Length(uint32_t algorithm_id) ZLC_NOEXCEPT {
-    if (ZLC_Crypto_Initialize() != zlc::kOk) return -1;
-    const Algorithm* algorithm = find_algorithm(algorithm_id);
-    return algorithm != nullptr ? static_cast<int32_t>(algorithm->block_length) : 0;
+    return get_iv_length(algorithm_id);
 }
 
 ZLC_API uint32_t ZLC_Init_Advanced_BLOCK_CIPHER(uint32_t algorithm_id, const uint8_t* key, const uint8_t* iv,

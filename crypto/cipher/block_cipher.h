@@ -42,6 +42,40 @@ constexpr std::uint32_t process_index(Family family, ModeSlot slot) {
                                    const std::uint8_t* in, std::int32_t in_length) noexcept;
 [[nodiscard]] Status engine_final(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) noexcept;
 
+// The block cipher unit as the library calls it: each exported block cipher function is a shim
+// over its counterpart here, with the same arguments, results and statuses (zlc.h documents them).
+BLOCK_CIPHER_UNIT* new_unit() noexcept;
+void clean_unit(BLOCK_CIPHER_UNIT* unit) noexcept;
+void free_unit(BLOCK_CIPHER_UNIT* unit) noexcept;
+[[nodiscard]] Status init(BLOCK_CIPHER_UNIT* unit, std::uint32_t id, const std::uint8_t* key,
+                          const std::uint8_t* iv, std::uint32_t encrypt) noexcept;
+[[nodiscard]] inline Status update(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+                                   std::int32_t* out_length, const std::uint8_t* in,
+                                   std::int32_t in_length) noexcept {
+    return engine_update(unit, out, out_length, in, in_length);
+}
+[[nodiscard]] inline Status final(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+                                  std::int32_t* out_length) noexcept {
+    return engine_final(unit, out, out_length);
+}
+// ZLC_BLOCK_CIPHER.
+[[nodiscard]] Status one_shot(std::uint32_t id, std::uint32_t encrypt, const std::uint8_t* key,
+                              const std::uint8_t* iv, const std::uint8_t* in,
+                              std::int32_t in_length, std::uint8_t* out,
+                              std::int32_t* out_length) noexcept;
+std::uint32_t get_alg_id(const BLOCK_CIPHER_UNIT* unit) noexcept;
+const char* get_alg_name(std::uint32_t id) noexcept;
+const char* get_mode_name(std::uint32_t id) noexcept;
+std::int32_t get_block_length(std::uint32_t id) noexcept;
+std::int32_t get_key_length(std::uint32_t id) noexcept;
+std::int32_t get_iv_length(std::uint32_t id) noexcept;
+[[nodiscard]] Status init_advanced(std::uint32_t id, const std::uint8_t* key,
+                                   const std::uint8_t* iv, std::uint32_t encrypt,
+                                   std::uint8_t* state, std::int32_t* state_length) noexcept;
+[[nodiscard]] Status do_final_advanced(const std::uint8_t* state, const std::uint8_t* in,
+                                       std::int32_t in_length, std::uint8_t* out,
+                                       std::int32_t* out_length) noexcept;
+
 // Internal seam for tests: substitutes the descriptor a family's routines use (null restores the
 // family's own) and returns the previous one.
 const BlockCipherOps* replace_family_ops(Family family, const BlockCipherOps* ops) noexcept;

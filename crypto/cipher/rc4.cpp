@@ -1,5 +1,7 @@
 // RC4 (ARCFOUR): the key-scheduling pass over a 256-entry permutation and the output generator, in
 // the library's own 1032-byte unit.
+#include "crypto/cipher/rc4.h"
+
 #include <cstring>
 
 #include "crypto/core/memory.h"
@@ -9,7 +11,7 @@
 static_assert(sizeof(RC4_UNIT) == 1032);
 static_assert(zlc::make_status(zlc::Module::Rc4, 0x00, zlc::REASON_INVALID_ARGUMENT) == ZLC_RC4_INVALID_ARGUMENT);
 
-namespace zlc::cipher {
+namespace zlc::rc4 {
 namespace {
 
 constexpr Status kInvalidArgument = make_status(Module::Rc4, 0x00, REASON_INVALID_ARGUMENT);
@@ -18,7 +20,9 @@ constexpr Status kInvalidArgument = make_status(Module::Rc4, 0x00, REASON_INVALI
 // not, and would otherwise pass its input through unchanged.
 bool holds_key(const RC4_UNIT* unit) { return unit->state[0] != unit->state[1]; }
 
-Status init(RC4_UNIT* unit, const std::uint8_t* key, std::int32_t key_length) {
+}  // namespace
+
+Status init(RC4_UNIT* unit, const std::uint8_t* key, std::int32_t key_length) noexcept {
     if (unit == nullptr || key == nullptr || key_length <= 0) return kInvalidArgument;
     const auto length = static_cast<std::uint32_t>(key_length);
     std::uint32_t* s = unit->state;
@@ -37,7 +41,8 @@ Status init(RC4_UNIT* unit, const std::uint8_t* key, std::int32_t key_length) {
 }
 
 // Every index is reduced modulo 256, so even a unit the caller has scribbled over stays in bounds.
-Status run(RC4_UNIT* unit, const std::uint8_t* in, std::uint32_t length, std::uint8_t* out) {
+Status run(RC4_UNIT* unit, const std::uint8_t* in, std::uint32_t length,
+           std::uint8_t* out) noexcept {
     if (unit == nullptr || in == nullptr || out == nullptr || length == 0 || !holds_key(unit)) {
         return kInvalidArgument;
     }
@@ -69,25 +74,40 @@ Status run(RC4_UNIT* unit, const std::uint8_t* in, std::uint32_t length, std::ui
     return kOk;
 }
 
-}  // namespace
-}  // namespace zlc::cipher
+RC4_UNIT* new_unit() noexcept {
+    return mem::alloc_record<RC4_UNIT>();
+}
+
+void clean_unit(RC4_UNIT* unit) noexcept {
+    if (unit != nullptr) platform::secure_zero(unit, sizeof(*unit));
+}
+
+void free_unit(RC4_UNIT* unit) noexcept {
+    mem::free_record(unit);
+}
+
+}  // namespace zlc::rc4
 
 extern "C" {
 
-ZLC_API RC4_UNIT* ZLC_New_RC4_Unit(void) ZLC_NOEXCEPT { return zlc::mem::alloc_record<RC4_UNIT>(); }
-
-ZLC_API void ZLC_Clean_RC4_Unit(RC4_UNIT* unit) ZLC_NOEXCEPT {
-    if (unit != nullptr) zlc::platform::secure_zero(unit, sizeof(*unit));
+ZLC_API RC4_UNIT* ZLC_New_RC4_Unit(void) ZLC_NOEXCEPT {
+    return zlc::rc4::new_unit();
 }
 
-ZLC_API void ZLC_Free_RC4_Unit(RC4_UNIT* unit) ZLC_NOEXCEPT { zlc::mem::free_record(unit); }
+ZLC_API void ZLC_Clean_RC4_Unit(RC4_UNIT* unit) ZLC_NOEXCEPT {
+    zlc::rc4::clean_unit(unit);
+}
+
+ZLC_API void ZLC_Free_RC4_Unit(RC4_UNIT* unit) ZLC_NOEXCEPT {
+    zlc::rc4::free_unit(unit);
+}
 
 ZLC_API uint32_t ZLC_Init_RC4(RC4_UNIT* unit, const uint8_t* key, int32_t key_length) ZLC_NOEXCEPT {
-    return zlc::cipher::init(unit, key, key_length);
+    return zlc::rc4::init(unit, key, key_length);
 }
 
 ZLC_API uint32_t ZLC_Do_RC4(RC4_UNIT* unit, const uint8_t* in, uint32_t length, uint8_t* out) ZLC_NOEXCEPT {
-    return zlc::cipher::run(unit, in, length, out);
+    return zlc::rc4::run(unit, in, length, out);
 }
 
 }  // extern "C"

@@ -74,72 +74,6 @@ void unbind(DIGEST_UNIT* unit) {
     unit->final = nullptr;
 }
 
-void clean(DIGEST_UNIT* unit) {
-    if (unit == nullptr || unit->initialised != kInitialisedMarker) return;
-    if (unit->state != nullptr && unit->state_size > 0) {
-        mem::free_wiped(unit->state, static_cast<std::size_t>(unit->state_size));
-    }
-    platform::secure_zero(unit, sizeof(*unit));
-}
-
-Status init(DIGEST_UNIT* unit, std::uint32_t id) {
-    if (unit == nullptr) return kInitNull;
-    clean(unit);
-    unit->initialised = kInitialisedMarker;
-    if (const Status gate = core::pass_gate(); gate != kOk) return gate;
-
-    unit->algorithm_id = id;
-    const DigestAlgorithm* algorithm = nullptr;
-    const Status selected = select_digest(id, &algorithm);
-    if (selected == kSelectUnknown) unit->algorithm_id = 0;
-    if (selected != kOk) return kInitSelect;
-    unit->block_size = algorithm->block_size;
-    unit->digest_length = algorithm->digest_length;
-    unit->state_size = algorithm->state_size;
-
-    unit->state = mem::alloc_zeroed(static_cast<std::size_t>(algorithm->state_size));
-    if (unit->state == nullptr) return kInitAlloc;
-    if (algorithm->init(unit->state) != kOk) return kInitRoutine;
-    // Routines are bound only once the state is ready, so a failed Init leaves Update and Final
-    // refusing the unit instead of running on an unprepared state.
-    unit->init = algorithm->init;
-    unit->update = algorithm->update;
-    unit->final = algorithm->final;
-    return kOk;
-}
-
-Status update(DIGEST_UNIT* unit, const std::uint8_t* data, std::int32_t length) {
-    if (unit == nullptr || data == nullptr) return kUpdateNull;
-    if (length < 0) return kUpdateLength;
-    if (!bound(unit)) return kUpdateFailed;
-    return unit->update(unit->state, data, static_cast<std::uint32_t>(length)) == kOk ? kOk : kUpdateFailed;
-}
-
-Status final(DIGEST_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) {
-    if (unit == nullptr || out == nullptr) return kFinalNull;
-    if (!bound(unit)) return kFinalFailed;
-    if (unit->final(unit->state, out) != kOk) return kFinalFailed;
-    // A unit that cannot start its next message must not carry on from the finished state.
-    if (unit->init(unit->state) != kOk) unbind(unit);
-    if (out_length != nullptr) *out_length = unit->digest_length;
-    return kOk;
-}
-
-Status one_shot(std::uint32_t id, const std::uint8_t* data, std::int32_t length, std::uint8_t* out,
-                std::int32_t* out_length) {
-    if (data == nullptr) return kOneShotNull;
-    auto* unit = mem::alloc_record<DIGEST_UNIT>();
-    if (unit == nullptr) return kOneShotAlloc;
-    mem::ScopeExit release([unit] {
-        clean(unit);
-        mem::free_record(unit);
-    });
-    if (init(unit, id) != kOk) return kOneShotInit;
-    if (update(unit, data, length) != kOk) return kOneShotUpdate;
-    if (final(unit, out, out_length) != kOk) return kOneShotFinal;
-    return kOk;
-}
-
 std::uint32_t id_by_name(const char* name) {
     if (name == nullptr) return 0;
     // Up to 16 characters, upper-cased; a 16-character copy has no terminator and matches nothing.
@@ -167,6 +101,72 @@ std::uint32_t id_by_name(const char* name) {
 
 }  // namespace
 
+void clean_unit(DIGEST_UNIT* unit) noexcept {
+    if (unit == nullptr || unit->initialised != kInitialisedMarker) return;
+    if (unit->state != nullptr && unit->state_size > 0) {
+        mem::free_wiped(unit->state, static_cast<std::size_t>(unit->state_size));
+    }
+    platform::secure_zero(unit, sizeof(*unit));
+}
+
+Status init(DIGEST_UNIT* unit, std::uint32_t id) noexcept {
+    if (unit == nullptr) return kInitNull;
+    clean_unit(unit);
+    unit->initialised = kInitialisedMarker;
+    if (const Status gate = core::pass_gate(); gate != kOk) return gate;
+
+    unit->algorithm_id = id;
+    const DigestAlgorithm* algorithm = nullptr;
+    const Status selected = select_digest(id, &algorithm);
+    if (selected == kSelectUnknown) unit->algorithm_id = 0;
+    if (selected != kOk) return kInitSelect;
+    unit->block_size = algorithm->block_size;
+    unit->digest_length = algorithm->digest_length;
+    unit->state_size = algorithm->state_size;
+
+    unit->state = mem::alloc_zeroed(static_cast<std::size_t>(algorithm->state_size));
+    if (unit->state == nullptr) return kInitAlloc;
+    if (algorithm->init(unit->state) != kOk) return kInitRoutine;
+    // Routines are bound only once the state is ready, so a failed Init leaves Update and Final
+    // refusing the unit instead of running on an unprepared state.
+    unit->init = algorithm->init;
+    unit->update = algorithm->update;
+    unit->final = algorithm->final;
+    return kOk;
+}
+
+Status update(DIGEST_UNIT* unit, const std::uint8_t* data, std::int32_t length) noexcept {
+    if (unit == nullptr || data == nullptr) return kUpdateNull;
+    if (length < 0) return kUpdateLength;
+    if (!bound(unit)) return kUpdateFailed;
+    return unit->update(unit->state, data, static_cast<std::uint32_t>(length)) == kOk ? kOk : kUpdateFailed;
+}
+
+Status final(DIGEST_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) noexcept {
+    if (unit == nullptr || out == nullptr) return kFinalNull;
+    if (!bound(unit)) return kFinalFailed;
+    if (unit->final(unit->state, out) != kOk) return kFinalFailed;
+    // A unit that cannot start its next message must not carry on from the finished state.
+    if (unit->init(unit->state) != kOk) unbind(unit);
+    if (out_length != nullptr) *out_length = unit->digest_length;
+    return kOk;
+}
+
+Status one_shot(std::uint32_t id, const std::uint8_t* data, std::int32_t length, std::uint8_t* out,
+                std::int32_t* out_length) noexcept {
+    if (data == nullptr) return kOneShotNull;
+    auto* unit = mem::alloc_record<DIGEST_UNIT>();
+    if (unit == nullptr) return kOneShotAlloc;
+    mem::ScopeExit release([unit] {
+        clean_unit(unit);
+        mem::free_record(unit);
+    });
+    if (init(unit, id) != kOk) return kOneShotInit;
+    if (update(unit, data, length) != kOk) return kOneShotUpdate;
+    if (final(unit, out, out_length) != kOk) return kOneShotFinal;
+    return kOk;
+}
+
 const DigestAlgorithm* find_digest(std::uint32_t id) noexcept {
     for (const auto& algorithm : kTable) {
         if (algorithm.id == id) return &algorithm;
@@ -182,20 +182,54 @@ Status select_digest(std::uint32_t id, const DigestAlgorithm** row) noexcept {
     return kOk;
 }
 
+DIGEST_UNIT* new_unit() noexcept {
+    return mem::alloc_record<DIGEST_UNIT>();
+}
+
+void free_unit(DIGEST_UNIT* unit) noexcept {
+    if (unit == nullptr) return;
+    clean_unit(unit);
+    mem::free_record(unit);
+}
+
+std::uint32_t get_alg_id(const DIGEST_UNIT* unit) noexcept {
+    if (core::pass_gate() != kOk || unit == nullptr) return 0;
+    return unit->algorithm_id;
+}
+
+const char* get_alg_name(std::uint32_t id) noexcept {
+    if (core::pass_gate() != kOk) return nullptr;
+    const DigestAlgorithm* algorithm = find_digest(id);
+    return algorithm != nullptr ? algorithm->name : nullptr;
+}
+
+std::uint32_t get_alg_id_by_name(const char* name) noexcept {
+    if (core::pass_gate() != kOk) return 0;
+    return id_by_name(name);
+}
+
+std::int32_t get_length(std::uint32_t id) noexcept {
+    if (core::pass_gate() != kOk) return 0;
+    const DigestAlgorithm* algorithm = find_digest(id);
+    return algorithm != nullptr ? algorithm->digest_length : 0;
+}
+
 }  // namespace zlc::digest
 
 using namespace zlc::digest;
 
 extern "C" {
 
-ZLC_API DIGEST_UNIT* ZLC_New_DIGEST_Unit(void) ZLC_NOEXCEPT { return zlc::mem::alloc_record<DIGEST_UNIT>(); }
+ZLC_API DIGEST_UNIT* ZLC_New_DIGEST_Unit(void) ZLC_NOEXCEPT {
+    return new_unit();
+}
 
-ZLC_API void ZLC_Clean_DIGEST_Unit(DIGEST_UNIT* unit) ZLC_NOEXCEPT { clean(unit); }
+ZLC_API void ZLC_Clean_DIGEST_Unit(DIGEST_UNIT* unit) ZLC_NOEXCEPT {
+    clean_unit(unit);
+}
 
 ZLC_API void ZLC_Free_DIGEST_Unit(DIGEST_UNIT* unit) ZLC_NOEXCEPT {
-    if (unit == nullptr) return;
-    clean(unit);
-    zlc::mem::free_record(unit);
+    free_unit(unit);
 }
 
 ZLC_API uint32_t ZLC_Init_DIGEST(DIGEST_UNIT* unit, uint32_t algorithm_id) ZLC_NOEXCEPT {
@@ -216,25 +250,19 @@ ZLC_API uint32_t ZLC_DIGEST(uint32_t algorithm_id, const uint8_t* data, int32_t 
 }
 
 ZLC_API uint32_t ZLC_Get_DIGEST_Alg_ID(const DIGEST_UNIT* unit) ZLC_NOEXCEPT {
-    if (zlc::core::pass_gate() != zlc::kOk || unit == nullptr) return 0;
-    return unit->algorithm_id;
+    return get_alg_id(unit);
 }
 
 ZLC_API const char* ZLC_Get_DIGEST_Alg_Name(uint32_t algorithm_id) ZLC_NOEXCEPT {
-    if (zlc::core::pass_gate() != zlc::kOk) return nullptr;
-    const DigestAlgorithm* algorithm = find_digest(algorithm_id);
-    return algorithm != nullptr ? algorithm->name : nullptr;
+    return get_alg_name(algorithm_id);
 }
 
 ZLC_API uint32_t ZLC_Get_DIGEST_Alg_ID_By_Name(const char* name) ZLC_NOEXCEPT {
-    if (ZLC_Crypto_Initialize() != zlc::kOk) return 0;
-    return id_by_name(name);
+    return get_alg_id_by_name(name);
 }
 
 ZLC_API int32_t ZLC_Get_DIGEST_Length(uint32_t algorithm_id) ZLC_NOEXCEPT {
-    if (ZLC_Crypto_Initialize() != zlc::kOk) return 0;
-    const DigestAlgorithm* algorithm = find_digest(algorithm_id);
-    return algorithm != nullptr ? algorithm->digest_length : 0;
+    return get_length(algorithm_id);
 }
 
 }  // extern "C"

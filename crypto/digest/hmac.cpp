@@ -1,6 +1,8 @@
 // HMAC over any digest of the library (RFC 2104, FIPS 198-1). Init absorbs the two padded key
 // blocks once and saves both digest states, so every message then costs its own blocks and two
 // final computations.
+#include "crypto/digest/hmac.h"
+
 #include <array>
 #include <cstring>
 
@@ -9,8 +11,11 @@
 #include "crypto/digest/digest.h"
 #include "zlc.h"
 
-namespace zlc::digest {
+namespace zlc::hmac {
 namespace {
+
+using digest::DigestAlgorithm;
+using digest::find_digest;
 
 constexpr std::uint32_t kInitialisedMarker = 0xFFFFFFFFu;
 constexpr std::size_t kMaxBlock = ZLC_HMAC_KEY_BLOCK_SIZE;
@@ -55,9 +60,11 @@ bool keyed(const HMAC_UNIT* unit) {
 void save_state(void* to, const DIGEST_UNIT* d) { std::memcpy(to, d->state, static_cast<std::size_t>(d->state_size)); }
 void load_state(DIGEST_UNIT* d, const void* from) { std::memcpy(d->state, from, static_cast<std::size_t>(d->state_size)); }
 
-void clean(HMAC_UNIT* unit) {
+}  // namespace
+
+void clean_unit(HMAC_UNIT* unit) noexcept {
     if (unit == nullptr || unit->initialised != kInitialisedMarker) return;
-    ZLC_Free_DIGEST_Unit(unit->digest);
+    digest::free_unit(unit->digest);
     // The saved states are key-equivalent: either one lets anyone forge MACs under this key.
     const auto size = static_cast<std::size_t>(unit->state_size > 0 ? unit->state_size : 0);
     mem::free_wiped(unit->inner_state, size);
@@ -65,22 +72,27 @@ void clean(HMAC_UNIT* unit) {
     platform::secure_zero(unit, sizeof(*unit));
 }
 
+namespace {
+
 // Absorbs the first `block` bytes of key_block XOR pad into a fresh digest state.
 Status absorb_padded_key(HMAC_UNIT* unit, std::int32_t block, std::uint8_t pad) {
     std::array<std::uint8_t, kMaxBlock> padded;
     mem::WipeOnExit wipe(padded);
     for (std::size_t i = 0; i < kMaxBlock; ++i) padded[i] = unit->key_block[i] ^ pad;
-    return ZLC_Update_DIGEST(unit->digest, padded.data(), block);
+    return digest::update(unit->digest, padded.data(), block);
 }
 
-Status init(HMAC_UNIT* unit, std::uint32_t digest_id, const std::uint8_t* key, std::int32_t key_length) {
-    if (const Status gate = ZLC_Crypto_Initialize(); gate != kOk) return gate;
+}  // namespace
+
+Status init(HMAC_UNIT* unit, std::uint32_t digest_id, const std::uint8_t* key,
+            std::int32_t key_length) noexcept {
+    if (const Status gate = core::pass_gate(); gate != kOk) return gate;
     if (unit == nullptr || key == nullptr) return kInitNull;
-    clean(unit);
+    clean_unit(unit);
     unit->initialised = kInitialisedMarker;
     unit->hmac_id = digest_id | ZLC_HMAC_FLAG;
-    unit->digest = ZLC_New_DIGEST_Unit();
-    if (unit->digest == nullptr || ZLC_Init_DIGEST(unit->digest, digest_id) != kOk) return kInitDigest;
+    unit->digest = digest::new_unit();
+    if (unit->digest == nullptr || digest::init(unit->digest, digest_id) != kOk) return kInitDigest;
     DIGEST_UNIT* d = unit->digest;
 
     // state_size is recorded first so that Clean releases whichever state was allocated.
@@ -93,8 +105,8 @@ Status init(HMAC_UNIT* unit, std::uint32_t digest_id, const std::uint8_t* key, s
     if (block > static_cast<std::int32_t>(kMaxBlock)) return kInitRange;
     if (key_length > block) {
         // RFC 2104 section 2: a key longer than the block is replaced by its digest.
-        if (ZLC_Update_DIGEST(d, key, key_length) != kOk) return kInitUpdate;
-        if (ZLC_Final_DIGEST(d, unit->key_block, nullptr) != kOk) return kInitFinal;
+        if (digest::update(d, key, key_length) != kOk) return kInitUpdate;
+        if (digest::final(d, unit->key_block, nullptr) != kOk) return kInitFinal;
         unit->key_length = d->digest_length;
     } else {
         // Read as unsigned, a negative length is above the bound.
@@ -115,7 +127,7 @@ Status init(HMAC_UNIT* unit, std::uint32_t digest_id, const std::uint8_t* key, s
     return kOk;
 }
 
-Status update(HMAC_UNIT* unit, const std::uint8_t* data, std::int32_t length) {
+Status update(HMAC_UNIT* unit, const std::uint8_t* data, std::int32_t length) noexcept {
     if (unit == nullptr) return kUpdateNull;
     if (length <= 0) return kUpdateLength;
     if (!keyed(unit)) return kUpdateFailed;
@@ -131,7 +143,7 @@ Status update(HMAC_UNIT* unit, const std::uint8_t* data, std::int32_t length) {
     return kOk;
 }
 
-Status final(HMAC_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) {
+Status final(HMAC_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) noexcept {
     if (unit == nullptr) return kFinalNull;
     // Checked before the inner digest consumes the state, so a failed call loses no message data.
     if (out == nullptr || !keyed(unit)) return kFinalFailed;
@@ -148,17 +160,18 @@ Status final(HMAC_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) {
         d->update(d->state, inner_digest.data(), static_cast<std::uint32_t>(d->digest_length)) != kOk) {
         return kFinalUpdate;
     }
-    if (ZLC_Final_DIGEST(d, out, out_length) != kOk) return kFinalFailed;
+    if (digest::final(d, out, out_length) != kOk) return kFinalFailed;
     unit->phase = kPhaseFinished;
     return kOk;
 }
 
 Status one_shot(std::uint32_t digest_id, const std::uint8_t* key, std::int32_t key_length,
-                const std::uint8_t* data, std::int32_t length, std::uint8_t* out, std::int32_t* out_length) {
+                const std::uint8_t* data, std::int32_t length, std::uint8_t* out,
+                std::int32_t* out_length) noexcept {
     auto* unit = mem::alloc_record<HMAC_UNIT>();
     if (unit == nullptr) return kOneShotAlloc;
     mem::ScopeExit release([unit] {
-        clean(unit);
+        clean_unit(unit);
         mem::free_record(unit);
     });
     if (init(unit, digest_id, key, key_length) != kOk) return kOneShotInit;
@@ -167,7 +180,7 @@ Status one_shot(std::uint32_t digest_id, const std::uint8_t* key, std::int32_t k
     return kOk;
 }
 
-char* name_of(std::uint32_t hmac_id) {
+char* get_name(std::uint32_t hmac_id) noexcept {
     if (core::pass_gate() != kOk) return nullptr;
     if ((hmac_id & ZLC_HMAC_FLAG) == 0) return nullptr;
     const DigestAlgorithm* algorithm = find_digest(hmac_id & ~ZLC_HMAC_FLAG);
@@ -182,21 +195,32 @@ char* name_of(std::uint32_t hmac_id) {
     return text;
 }
 
-}  // namespace
-}  // namespace zlc::digest
+HMAC_UNIT* new_unit() noexcept {
+    return mem::alloc_record<HMAC_UNIT>();
+}
 
-using namespace zlc::digest;
+void free_unit(HMAC_UNIT* unit) noexcept {
+    if (unit == nullptr) return;
+    clean_unit(unit);
+    mem::free_record(unit);
+}
+
+}  // namespace zlc::hmac
+
+using namespace zlc::hmac;
 
 extern "C" {
 
-ZLC_API HMAC_UNIT* ZLC_New_HMAC_Unit(void) ZLC_NOEXCEPT { return zlc::mem::alloc_record<HMAC_UNIT>(); }
+ZLC_API HMAC_UNIT* ZLC_New_HMAC_Unit(void) ZLC_NOEXCEPT {
+    return new_unit();
+}
 
-ZLC_API void ZLC_Clean_HMAC_Unit(HMAC_UNIT* unit) ZLC_NOEXCEPT { clean(unit); }
+ZLC_API void ZLC_Clean_HMAC_Unit(HMAC_UNIT* unit) ZLC_NOEXCEPT {
+    clean_unit(unit);
+}
 
 ZLC_API void ZLC_Free_HMAC_Unit(HMAC_UNIT* unit) ZLC_NOEXCEPT {
-    if (unit == nullptr) return;
-    clean(unit);
-    zlc::mem::free_record(unit);
+    free_unit(unit);
 }
 
 ZLC_API uint32_t ZLC_Init_HMAC(HMAC_UNIT* unit, uint32_t digest_id, const uint8_t* key,
@@ -217,6 +241,8 @@ ZLC_API uint32_t ZLC_HMAC(uint32_t digest_id, const uint8_t* key, int32_t key_le
     return one_shot(digest_id, key, key_length, data, length, out, out_length);
 }
 
-ZLC_API char* ZLC_Get_HMAC_Name(uint32_t hmac_id) ZLC_NOEXCEPT { return name_of(hmac_id); }
+ZLC_API char* ZLC_Get_HMAC_Name(uint32_t hmac_id) ZLC_NOEXCEPT {
+    return get_name(hmac_id);
+}
 
 }  // extern "C"
