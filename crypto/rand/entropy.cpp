@@ -343,8 +343,9 @@ Status Condense(ENTROPY_COLLECTOR* collector, std::uint32_t digest_id) noexcept 
     collector->condensed = static_cast<std::uint8_t*>(
         mem::alloc_zeroed(static_cast<std::size_t>(algorithm->digest_length)));
     if (collector->condensed == nullptr) return kCondenseAlloc;
-    return ZLC_DIGEST(digest_id, collector->raw, static_cast<std::int32_t>(collector->raw_used),
-                      collector->condensed, &collector->condensed_length);
+    return digest::one_shot(digest_id, collector->raw,
+                            static_cast<std::int32_t>(collector->raw_used), collector->condensed,
+                            &collector->condensed_length);
 }
 
 void WipeCollector(ENTROPY_COLLECTOR* collector) noexcept {
@@ -406,7 +407,7 @@ Status GetEntropyAndNonce(std::int32_t* entropy_length, std::int32_t* nonce_leng
     if (digest_id == 0) return kNonceRefused;
     const bool make_entropy = *entropy == nullptr;
     if (make_entropy) {
-        *entropy_length = ZLC_Get_DIGEST_Length(digest_id);
+        *entropy_length = digest::get_length(digest_id);
         if (strength > *entropy_length) return kNonceRefused;
     }
     if (*entropy_length <= 0) return kNonceFailed;
@@ -449,7 +450,7 @@ Status GetReseedEntropy(std::int32_t* entropy_length, std::uint8_t** entropy, st
     if (entropy_length == nullptr || entropy == nullptr) return kReseedRefused;
     const std::uint32_t digest_id = condensing_digest(strength);
     if (digest_id == 0) return kReseedRefused;
-    const std::int32_t length = ZLC_Get_DIGEST_Length(digest_id);
+    const std::int32_t length = digest::get_length(digest_id);
     if (strength > length) return kReseedRefused;
     mem::free_wiped(*entropy, static_cast<std::size_t>(std::max<std::int32_t>(*entropy_length, 0)));
     *entropy = nullptr;
