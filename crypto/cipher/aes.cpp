@@ -317,8 +317,24 @@ void aes_cbc_decrypt_blocks(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, cons
     platform::secure_zero(p, sizeof(p));
 }
 
-const BlockCipherOps kAesOps{Module::Aes,      16,           unit_set_encrypt_key, unit_set_decrypt_key,
-                             unit_encrypt,     unit_decrypt, unit_ctr,             unit_cbc_encrypt,
-                             unit_cbc_decrypt};
+namespace {
+
+// FIPS 197: Nr = Nk + 6.
+bool unit_schedule_matches(const void* schedule, std::uint32_t key_length, std::uint32_t) {
+    return static_cast<const AES_KEY_SCHEDULE*>(schedule)->rounds == key_length / 4 + 6;
+}
+
+}  // namespace
+
+const BlockCipherOps kAesOps{.module = Module::Aes,
+                             .block_length = 16,
+                             .set_encrypt_key = unit_set_encrypt_key,
+                             .set_decrypt_key = unit_set_decrypt_key,
+                             .encrypt_blocks = unit_encrypt,
+                             .decrypt_blocks = unit_decrypt,
+                             .ctr_blocks = unit_ctr,
+                             .cbc_encrypt_blocks = unit_cbc_encrypt,
+                             .cbc_decrypt_blocks = unit_cbc_decrypt,
+                             .schedule_matches = unit_schedule_matches};
 
 }  // namespace zlc::cipher

@@ -326,10 +326,24 @@ void AriaDecryptBlock(const ARIA_KEY_SCHEDULE* schedule, const std::uint8_t* in,
     crypt_block_portable(schedule->decrypt_keys, aria_round_count(schedule), in, out);
 }
 
-const BlockCipherOps kAriaOps{Module::Aria,          16,
-                              ops_set_encrypt_key,   ops_set_decrypt_key,
-                              ops_encrypt_blocks,    ops_decrypt_blocks,
-                              ops_ctr_blocks,        ops_cbc_encrypt_blocks,
-                              ops_cbc_decrypt_blocks};
+namespace {
+
+// RFC 5794: (key bits + 256) / 32 rounds.
+bool ops_schedule_matches(const void* schedule, std::uint32_t key_length, std::uint32_t) {
+    return static_cast<const ARIA_KEY_SCHEDULE*>(schedule)->rounds == key_length / 4 + 8;
+}
+
+}  // namespace
+
+const BlockCipherOps kAriaOps{.module = Module::Aria,
+                              .block_length = 16,
+                              .set_encrypt_key = ops_set_encrypt_key,
+                              .set_decrypt_key = ops_set_decrypt_key,
+                              .encrypt_blocks = ops_encrypt_blocks,
+                              .decrypt_blocks = ops_decrypt_blocks,
+                              .ctr_blocks = ops_ctr_blocks,
+                              .cbc_encrypt_blocks = ops_cbc_encrypt_blocks,
+                              .cbc_decrypt_blocks = ops_cbc_decrypt_blocks,
+                              .schedule_matches = ops_schedule_matches};
 
 }  // namespace zlc::cipher

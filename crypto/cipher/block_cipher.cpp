@@ -1,10 +1,11 @@
 // The block cipher unit: the algorithm and mode tables, the unit's life cycle, the one-shot call,
 // the lookups and the Advanced pair with its flat 876-byte state record.
+#include "crypto/cipher/block_cipher.h"
+
 #include <array>
 #include <cstring>
 #include <optional>
 
-#include "crypto/cipher/block_cipher.h"
 #include "crypto/core/bytes.h"
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
@@ -12,7 +13,9 @@
 namespace zlc::cipher {
 namespace {
 
-constexpr Status st(std::uint8_t op, std::uint16_t reason) { return make_status(Module::BlockCipher, op, reason); }
+constexpr Status st(std::uint8_t op, std::uint16_t reason) {
+    return make_status(Module::BlockCipher, op, reason);
+}
 constexpr Status kInitNull = st(0x01, REASON_INVALID_ARGUMENT);
 constexpr Status kInitRefused = st(0x01, REASON_INIT_FAILED);
 constexpr Status kInitAlloc = st(0x01, REASON_ALLOC_FAILED);
@@ -86,8 +89,12 @@ constexpr std::array<Mode, 11> kModes = {{
     {0x80, "CTR"},
 }};
 
-constexpr std::uint32_t algorithm_value(std::uint32_t id) { return id & 0xFFFFFF00u; }
-constexpr std::uint8_t mode_value(std::uint32_t id) { return static_cast<std::uint8_t>(id & 0xFEu); }
+constexpr std::uint32_t algorithm_value(std::uint32_t id) {
+    return id & 0xFFFFFF00u;
+}
+constexpr std::uint8_t mode_value(std::uint32_t id) {
+    return static_cast<std::uint8_t>(id & 0xFEu);
+}
 
 const Algorithm* find_algorithm(std::uint32_t id) {
     for (const auto& algorithm : kAlgorithms) {
@@ -111,14 +118,20 @@ struct StoredMode {
 
 std::optional<StoredMode> stored_mode(std::uint8_t mode) {
     switch (mode) {
-        case 0x00: return StoredMode{kModeEcb, ModeSlot::Ecb};
-        case 0x20: return StoredMode{kModeCbc, ModeSlot::Cbc};
+        case 0x00:
+            return StoredMode{kModeEcb, ModeSlot::Ecb};
+        case 0x20:
+            return StoredMode{kModeCbc, ModeSlot::Cbc};
         case 0x40:
         case 0x4A:
-        case 0x4C: return StoredMode{kModeCfb, ModeSlot::Cfb};
-        case 0x60: return StoredMode{kModeOfb, ModeSlot::Ofb};
-        case 0x80: return StoredMode{kModeCtr, ModeSlot::Ctr};
-        default: return std::nullopt;
+        case 0x4C:
+            return StoredMode{kModeCfb, ModeSlot::Cfb};
+        case 0x60:
+            return StoredMode{kModeOfb, ModeSlot::Ofb};
+        case 0x80:
+            return StoredMode{kModeCtr, ModeSlot::Ctr};
+        default:
+            return std::nullopt;
     }
 }
 
@@ -132,7 +145,8 @@ bool mode_refused_ahead(std::uint8_t mode, std::uint32_t algorithm) {
 }
 
 // Fills the unit's table fields; false when the identifier is refused.
-bool fill_from_table(BLOCK_CIPHER_UNIT* unit, std::uint32_t id, const Algorithm** chosen, ModeSlot* slot) {
+bool fill_from_table(BLOCK_CIPHER_UNIT* unit, std::uint32_t id, const Algorithm** chosen,
+                     ModeSlot* slot) {
     if (core::pass_gate() != kOk) return false;
     if (mode_refused_ahead(mode_value(id), algorithm_value(id))) return false;
     unit->algorithm = algorithm_value(id);
@@ -201,7 +215,8 @@ Status init(BLOCK_CIPHER_UNIT* unit, std::uint32_t id, const std::uint8_t* key,
         case kModeCtr:
             if (unit->proven_copy != 0) return kInitNotApproved;
             break;
-        default: break;
+        default:
+            break;
     }
     // Every key setup refuses a null key: a unit keyed by a schedule nobody set would encrypt
     // under all-zero round keys without a word of complaint.
@@ -260,12 +275,16 @@ constexpr std::size_t kProvenCopy = 872;
 constexpr std::size_t kSize = 876;
 
 static_assert(kSize == ZLC_ADVANCED_BLOCK_CIPHER_STATE_LENGTH);
-static_assert(kBlockLength == kAlgorithm + 4 && kKeyLength == kBlockLength + 4 && kIvLength == kKeyLength + 4);
-static_assert(kEffectiveBits == kIvLength + 4 && kMode == kEffectiveBits + 4 && kNoPadding == kMode + 1);
-static_assert(kKeySetupIndex == kNoPadding + 3 && kProcessIndex == kKeySetupIndex + 4 && kEncrypt == kProcessIndex + 4);
+static_assert(kBlockLength == kAlgorithm + 4 && kKeyLength == kBlockLength + 4 &&
+              kIvLength == kKeyLength + 4);
+static_assert(kEffectiveBits == kIvLength + 4 && kMode == kEffectiveBits + 4 &&
+              kNoPadding == kMode + 1);
+static_assert(kKeySetupIndex == kNoPadding + 3 && kProcessIndex == kKeySetupIndex + 4 &&
+              kEncrypt == kProcessIndex + 4);
 static_assert(kSavedIv == kEncrypt + 4 && kChain == kSavedIv + 16 && kSchedule == kChain + 16);
 static_assert(kScheduleSize == kSchedule + kScheduleCapacity && kHeld == kScheduleSize + 4);
-static_assert(kBlockMask == kHeld + 4 && kInitialised == kBlockMask + 4 && kProvenCopy == kInitialised + 4);
+static_assert(kBlockMask == kHeld + 4 && kInitialised == kBlockMask + 4 &&
+              kProvenCopy == kInitialised + 4);
 static_assert(kSize == kProvenCopy + 4);
 }  // namespace adv
 
@@ -311,7 +330,8 @@ void write_state(const BLOCK_CIPHER_UNIT* unit, std::uint8_t* state) {
 bool read_state(const std::uint8_t* state, BLOCK_CIPHER_UNIT* unit, std::uint8_t* schedule) {
     const std::uint32_t value = load_le32(state + adv::kAlgorithm);
     const Algorithm* algorithm = find_algorithm(value);
-    if (algorithm == nullptr || algorithm->value != value || algorithm->schedule_size > adv::kScheduleCapacity) {
+    if (algorithm == nullptr || algorithm->value != value ||
+        algorithm->schedule_size > adv::kScheduleCapacity) {
         return false;
     }
     const std::uint8_t mode = state[adv::kMode];
@@ -321,14 +341,15 @@ bool read_state(const std::uint8_t* state, BLOCK_CIPHER_UNIT* unit, std::uint8_t
     const auto family = static_cast<std::uint32_t>(algorithm->family);
     const std::uint32_t block = algorithm->block_length;
     const bool consistent =
-        load_le32(state + adv::kBlockLength) == block && load_le32(state + adv::kKeyLength) == algorithm->key_length &&
+        load_le32(state + adv::kBlockLength) == block &&
+        load_le32(state + adv::kKeyLength) == algorithm->key_length &&
         load_le32(state + adv::kIvLength) == block &&
-        load_le32(state + adv::kEffectiveBits) == algorithm->effective_bits && state[adv::kNoPadding] <= 1 &&
-        load_le32(state + adv::kKeySetupIndex) == family &&
+        load_le32(state + adv::kEffectiveBits) == algorithm->effective_bits &&
+        state[adv::kNoPadding] <= 1 && load_le32(state + adv::kKeySetupIndex) == family &&
         load_le32(state + adv::kProcessIndex) == process_index(algorithm->family, stored->slot) &&
         load_le32(state + adv::kEncrypt) <= 1 &&
-        load_le32(state + adv::kScheduleSize) == algorithm->schedule_size && load_le32(state + adv::kHeld) == 0 &&
-        load_le32(state + adv::kBlockMask) == block - 1 &&
+        load_le32(state + adv::kScheduleSize) == algorithm->schedule_size &&
+        load_le32(state + adv::kHeld) == 0 && load_le32(state + adv::kBlockMask) == block - 1 &&
         load_le32(state + adv::kInitialised) == kInitialisedMarker && state[adv::kProvenCopy] <= 1;
     if (!consistent) return false;
 
@@ -345,6 +366,10 @@ bool read_state(const std::uint8_t* state, BLOCK_CIPHER_UNIT* unit, std::uint8_t
     std::memcpy(unit->saved_iv, state + adv::kSavedIv, 16);
     std::memcpy(unit->chain, state + adv::kChain, 16);
     std::memcpy(schedule, state + adv::kSchedule, algorithm->schedule_size);
+    // The block functions take their round counts from the schedule itself.
+    const ScheduleCheckFn check = kFamilyOps[family]->schedule_matches;
+    if (check != nullptr && !check(schedule, algorithm->key_length, algorithm->effective_bits))
+        return false;
     unit->key_schedule = schedule;
     unit->key_schedule_size = algorithm->schedule_size;
     unit->block_mask = block - 1;
@@ -448,23 +473,25 @@ ZLC_API void ZLC_Free_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT* unit) ZLC_NOEXCEPT {
     free_unit(unit);
 }
 
-ZLC_API uint32_t ZLC_Init_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint32_t algorithm_id, const uint8_t* key,
-                                       const uint8_t* iv, uint32_t encrypt) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Init_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint32_t algorithm_id,
+                                       const uint8_t* key, const uint8_t* iv,
+                                       uint32_t encrypt) ZLC_NOEXCEPT {
     return init(unit, algorithm_id, key, iv, encrypt);
 }
 
-ZLC_API uint32_t ZLC_Update_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint8_t* out, int32_t* out_length, const uint8_t* in,
-                                         int32_t in_length) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Update_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint8_t* out, int32_t* out_length,
+                                         const uint8_t* in, int32_t in_length) ZLC_NOEXCEPT {
     return update(unit, out, out_length, in, in_length);
 }
 
-ZLC_API uint32_t ZLC_Final_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint8_t* out, int32_t* out_length) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Final_BLOCK_CIPHER(BLOCK_CIPHER_UNIT* unit, uint8_t* out,
+                                        int32_t* out_length) ZLC_NOEXCEPT {
     return final(unit, out, out_length);
 }
 
-ZLC_API uint32_t ZLC_BLOCK_CIPHER(uint32_t algorithm_id, uint32_t encrypt, const uint8_t* key, const uint8_t* iv,
-                                  const uint8_t* in, int32_t in_length, uint8_t* out,
-                                  int32_t* out_length) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_BLOCK_CIPHER(uint32_t algorithm_id, uint32_t encrypt, const uint8_t* key,
+                                  const uint8_t* iv, const uint8_t* in, int32_t in_length,
+                                  uint8_t* out, int32_t* out_length) ZLC_NOEXCEPT {
     return one_shot(algorithm_id, encrypt, key, iv, in, in_length, out, out_length);
 }
 
@@ -492,15 +519,15 @@ ZLC_API int32_t ZLC_Get_IV_Length(uint32_t algorithm_id) ZLC_NOEXCEPT {
     return get_iv_length(algorithm_id);
 }
 
-ZLC_API uint32_t ZLC_Init_Advanced_BLOCK_CIPHER(uint32_t algorithm_id, const uint8_t* key, const uint8_t* iv,
-                                                uint32_t encrypt, uint8_t* state,
+ZLC_API uint32_t ZLC_Init_Advanced_BLOCK_CIPHER(uint32_t algorithm_id, const uint8_t* key,
+                                                const uint8_t* iv, uint32_t encrypt, uint8_t* state,
                                                 int32_t* state_length) ZLC_NOEXCEPT {
     return init_advanced(algorithm_id, key, iv, encrypt, state, state_length);
 }
 
-ZLC_API uint32_t ZLC_DoFinal_Advanced_BLOCK_CIPHER(const uint8_t* state, uint32_t, const uint8_t* in,
-                                                   int32_t in_length, uint8_t* out,
-                                                   int32_t* out_length) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_DoFinal_Advanced_BLOCK_CIPHER(const uint8_t* state, uint32_t,
+                                                   const uint8_t* in, int32_t in_length,
+                                                   uint8_t* out, int32_t* out_length) ZLC_NOEXCEPT {
     return do_final_advanced(state, in, in_length, out, out_length);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// Internals shared by the block cipher unit (block_cipher.cpp) and the mode engine (mode_engine.cpp):
-// the cipher families, the routine tables that Init binds from and the Advanced state refers to by
-// index, and the engine entry points.
+// Internals shared by the block cipher unit (block_cipher.cpp) and the mode engine
+// (mode_engine.cpp): the cipher families, the routine tables that Init binds from and the Advanced
+// state refers to by index, and the engine entry points.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -13,6 +14,11 @@ namespace zlc::cipher {
 
 enum class Family : std::uint8_t { Aes, Des, TripleDes, Aria, Seed, Rc5, Blowfish, Rc2, Lea };
 inline constexpr std::uint32_t kFamilyCount = 9;
+
+// Each family's own descriptor, by family index.
+inline constexpr std::array<const BlockCipherOps*, kFamilyCount> kFamilyOps = {
+    &kAesOps, &kDesOps,      &kTripleDesOps, &kAriaOps, &kSeedOps,
+    &kRc5Ops, &kBlowfishOps, &kRc2Ops,       &kLeaOps};
 
 // Mode routines per family, in this order.
 enum class ModeSlot : std::uint8_t { Ecb, Cbc, Cfb, Ofb, Ctr };
@@ -38,9 +44,11 @@ constexpr std::uint32_t process_index(Family family, ModeSlot slot) {
 }
 
 // The mode engine.
-[[nodiscard]] Status engine_update(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::int32_t* out_length,
-                                   const std::uint8_t* in, std::int32_t in_length) noexcept;
-[[nodiscard]] Status engine_final(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) noexcept;
+[[nodiscard]] Status engine_update(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+                                   std::int32_t* out_length, const std::uint8_t* in,
+                                   std::int32_t in_length) noexcept;
+[[nodiscard]] Status engine_final(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+                                  std::int32_t* out_length) noexcept;
 
 // The block cipher unit as the library calls it: each exported block cipher function is a shim
 // over its counterpart here, with the same arguments, results and statuses (zlc.h documents them).

@@ -10,20 +10,26 @@
 namespace zlc::cipher {
 
 // Processes `blocks` consecutive blocks; in == out is allowed.
-using BlocksFn = void (*)(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks);
+using BlocksFn = void (*)(const void* schedule, const std::uint8_t* in, std::uint8_t* out,
+                          std::size_t blocks);
 
 // CTR: out = in xor E(counter), E(counter + 1), ...; the counter (one big-endian integer over the
 // whole block, wrapping modulo 2^(8 * block length)) is left at the next unused value.
-using CtrFn = void (*)(const void* schedule, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
-                       std::size_t blocks);
+using CtrFn = void (*)(const void* schedule, std::uint8_t* counter, const std::uint8_t* in,
+                       std::uint8_t* out, std::size_t blocks);
 
 // CBC over whole blocks with the chaining value updated in place; in == out is allowed.
-using CbcFn = void (*)(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                       std::size_t blocks);
+using CbcFn = void (*)(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                       std::uint8_t* out, std::size_t blocks);
 
 // Builds a schedule from a key of key_length bytes; effective_bits is used by RC2 only.
 using SetKeyFn = Status (*)(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
                             std::uint32_t effective_bits);
+
+// Whether the fields of a schedule that bound a loop or an index (round counts and the like) are
+// the ones the key setup writes for a key of key_length bytes; the block functions trust them.
+using ScheduleCheckFn = bool (*)(const void* schedule, std::uint32_t key_length,
+                                 std::uint32_t effective_bits);
 
 struct BlockCipherOps {
     Module module;               // reports the unit routines' own argument errors
@@ -32,13 +38,14 @@ struct BlockCipherOps {
     SetKeyFn set_decrypt_key;    // equal to set_encrypt_key for ciphers with a single schedule
     BlocksFn encrypt_blocks;
     BlocksFn decrypt_blocks;
-    CtrFn ctr_blocks;          // optional
-    CbcFn cbc_encrypt_blocks;  // optional
-    CbcFn cbc_decrypt_blocks;  // optional
+    CtrFn ctr_blocks;                  // optional
+    CbcFn cbc_encrypt_blocks;          // optional
+    CbcFn cbc_decrypt_blocks;          // optional
+    ScheduleCheckFn schedule_matches;  // null when no schedule field bounds a loop or an index
 };
 
-// One descriptor per cipher family, defined in that cipher's source file. A family whose set_encrypt_key
-// is null is not built yet: initialising it fails at the key setup.
+// One descriptor per cipher family, defined in that cipher's source file. A family whose
+// set_encrypt_key is null is not built yet: initialising it fails at the key setup.
 extern const BlockCipherOps kAesOps;
 extern const BlockCipherOps kDesOps;
 extern const BlockCipherOps kTripleDesOps;

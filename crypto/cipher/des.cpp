@@ -1,5 +1,6 @@
 // DES, FIPS 46-3: key schedule (PC-1, the shift schedule, PC-2) and the 16-round Feistel network,
-// with the eight S-boxes and the permutation P folded into eight 64-entry tables built at compile time.
+// with the eight S-boxes and the permutation P folded into eight 64-entry tables built at compile
+// time.
 #include "crypto/cipher/des.h"
 
 #include <array>
@@ -16,44 +17,44 @@ namespace {
 
 // FIPS 46-3 tables; bit positions count from 1 at the most significant bit.
 constexpr std::array<std::array<std::uint8_t, 64>, 8> kSBoxes = {{
-    {14, 4,  13, 1, 2,  15, 11, 8,  3,  10, 6,  12, 5,  9,  0, 7,  0,  15, 7,  4,  14, 2,
-     13, 1,  10, 6, 12, 11, 9,  5,  3,  8,  4,  1,  14, 8,  13, 6,  2, 11, 15, 12, 9,  7,
-     3,  10, 5,  0, 15, 12, 8,  2,  4,  9,  1,  7,  5,  11, 3,  14, 10, 0, 6,  13},
-    {15, 1,  8,  14, 6,  11, 3, 4,  9, 7,  2,  13, 12, 0, 5,  10, 3,  13, 4,  7,  15, 2,
-     8,  14, 12, 0,  1,  10, 6, 9,  11, 5, 0,  14, 7,  11, 10, 4, 13, 1,  5,  8,  12, 6,
-     9,  3,  2,  15, 13, 8,  10, 1, 3,  15, 4,  2,  11, 6, 7,  12, 0,  5,  14, 9},
-    {10, 0,  9,  14, 6,  3,  15, 5,  1,  13, 12, 7,  11, 4,  2,  8,  13, 7,  0,  9, 3,  4,
-     6,  10, 2,  8,  5,  14, 12, 11, 15, 1,  13, 6,  4,  9,  8,  15, 3,  0,  11, 1, 2,  12,
-     5,  10, 14, 7,  1,  10, 13, 0,  6,  9,  8,  7,  4,  15, 14, 3,  11, 5,  2,  12},
-    {7,  13, 14, 3, 0,  6,  9,  10, 1,  2, 8,  5,  11, 12, 4,  15, 13, 8,  11, 5, 6,  15,
-     0,  3,  4,  7, 2,  12, 1,  10, 14, 9, 10, 6,  9,  0,  12, 11, 7,  13, 15, 1, 3,  14,
-     5,  2,  8,  4, 3,  15, 0,  6,  10, 1, 13, 8,  9,  4,  5,  11, 12, 7,  2,  14},
-    {2,  12, 4,  1,  7,  10, 11, 6,  8,  5,  3,  15, 13, 0, 14, 9,  14, 11, 2,  12, 4,  7,
-     13, 1,  5,  0,  15, 10, 3,  9,  8,  6,  4,  2,  1,  11, 10, 13, 7, 8,  15, 9,  12, 5,
-     6,  3,  0,  14, 11, 8,  12, 7,  1,  14, 2,  13, 6,  15, 0,  9,  10, 4,  5,  3},
-    {12, 1,  10, 15, 9,  2,  6,  8,  0,  13, 3,  4, 14, 7,  5,  11, 10, 15, 4,  2,  7,  12,
-     9,  5,  6,  1,  13, 14, 0,  11, 3,  8,  9,  14, 15, 5, 2,  8,  12, 3,  7,  0,  4,  10,
-     1,  13, 11, 6,  4,  3,  2,  12, 9,  5,  15, 10, 11, 14, 1,  7,  6,  0,  8,  13},
-    {4, 11, 2,  14, 15, 0, 8,  13, 3,  12, 9,  7,  5,  10, 6, 1,  13, 0,  11, 7,  4,  9,
-     1, 10, 14, 3,  5,  12, 2,  15, 8,  6,  1,  4,  11, 13, 12, 3, 7,  14, 10, 15, 6,  8,
-     0, 5,  9,  2,  6,  11, 13, 8,  1,  4,  10, 7,  9,  5,  0,  15, 14, 2,  3,  12},
-    {13, 2,  8,  4,  6,  15, 11, 1,  10, 9,  3,  14, 5,  0,  12, 7,  1,  15, 13, 8,  10, 3,
-     7,  4,  12, 5,  6,  11, 0,  14, 9,  2,  7,  11, 4,  1,  9,  12, 14, 2,  0,  6,  10, 13,
-     15, 3,  5,  8,  2,  1,  14, 7,  4,  10, 8,  13, 15, 12, 9,  0,  3,  5,  6,  11},
+    {14, 4,  13, 1, 2,  15, 11, 8, 3, 10, 6, 12, 5,  9,  0,  7,  0,  15, 7,  4,  14, 2,
+     13, 1,  10, 6, 12, 11, 9,  5, 3, 8,  4, 1,  14, 8,  13, 6,  2,  11, 15, 12, 9,  7,
+     3,  10, 5,  0, 15, 12, 8,  2, 4, 9,  1, 7,  5,  11, 3,  14, 10, 0,  6,  13},
+    {15, 1,  8,  14, 6,  11, 3,  4, 9,  7,  2, 13, 12, 0,  5,  10, 3,  13, 4,  7, 15, 2,
+     8,  14, 12, 0,  1,  10, 6,  9, 11, 5,  0, 14, 7,  11, 10, 4,  13, 1,  5,  8, 12, 6,
+     9,  3,  2,  15, 13, 8,  10, 1, 3,  15, 4, 2,  11, 6,  7,  12, 0,  5,  14, 9},
+    {10, 0,  9,  14, 6, 3,  15, 5,  1,  13, 12, 7, 11, 4,  2,  8,  13, 7, 0,  9, 3, 4,
+     6,  10, 2,  8,  5, 14, 12, 11, 15, 1,  13, 6, 4,  9,  8,  15, 3,  0, 11, 1, 2, 12,
+     5,  10, 14, 7,  1, 10, 13, 0,  6,  9,  8,  7, 4,  15, 14, 3,  11, 5, 2,  12},
+    {7, 13, 14, 3, 0, 6,  9, 10, 1,  2, 8,  5, 11, 12, 4,  15, 13, 8,  11, 5, 6, 15,
+     0, 3,  4,  7, 2, 12, 1, 10, 14, 9, 10, 6, 9,  0,  12, 11, 7,  13, 15, 1, 3, 14,
+     5, 2,  8,  4, 3, 15, 0, 6,  10, 1, 13, 8, 9,  4,  5,  11, 12, 7,  2,  14},
+    {2,  12, 4, 1,  7,  10, 11, 6, 8, 5,  3, 15, 13, 0,  14, 9,  14, 11, 2,  12, 4,  7,
+     13, 1,  5, 0,  15, 10, 3,  9, 8, 6,  4, 2,  1,  11, 10, 13, 7,  8,  15, 9,  12, 5,
+     6,  3,  0, 14, 11, 8,  12, 7, 1, 14, 2, 13, 6,  15, 0,  9,  10, 4,  5,  3},
+    {12, 1,  10, 15, 9,  2,  6, 8,  0, 13, 3,  4,  14, 7,  5, 11, 10, 15, 4, 2, 7, 12,
+     9,  5,  6,  1,  13, 14, 0, 11, 3, 8,  9,  14, 15, 5,  2, 8,  12, 3,  7, 0, 4, 10,
+     1,  13, 11, 6,  4,  3,  2, 12, 9, 5,  15, 10, 11, 14, 1, 7,  6,  0,  8, 13},
+    {4, 11, 2,  14, 15, 0,  8,  13, 3, 12, 9,  7, 5,  10, 6,  1,  13, 0,  11, 7,  4, 9,
+     1, 10, 14, 3,  5,  12, 2,  15, 8, 6,  1,  4, 11, 13, 12, 3,  7,  14, 10, 15, 6, 8,
+     0, 5,  9,  2,  6,  11, 13, 8,  1, 4,  10, 7, 9,  5,  0,  15, 14, 2,  3,  12},
+    {13, 2, 8,  4, 6, 15, 11, 1,  10, 9,  3, 14, 5,  0,  12, 7,  1,  15, 13, 8, 10, 3,
+     7,  4, 12, 5, 6, 11, 0,  14, 9,  2,  7, 11, 4,  1,  9,  12, 14, 2,  0,  6, 10, 13,
+     15, 3, 5,  8, 2, 1,  14, 7,  4,  10, 8, 13, 15, 12, 9,  0,  3,  5,  6,  11},
 }};
 
-constexpr std::array<std::uint8_t, 32> kP = {16, 7, 20, 21, 29, 12, 28, 17, 1,  15, 23, 26, 5,  18, 31, 10,
-                                             2,  8, 24, 14, 32, 27, 3,  9,  19, 13, 30, 6,  22, 11, 4,  25};
+constexpr std::array<std::uint8_t, 32> kP = {16, 7, 20, 21, 29, 12, 28, 17, 1,  15, 23,
+                                             26, 5, 18, 31, 10, 2,  8,  24, 14, 32, 27,
+                                             3,  9, 19, 13, 30, 6,  22, 11, 4,  25};
 
-constexpr std::array<std::uint8_t, 56> kPc1 = {57, 49, 41, 33, 25, 17, 9,  1,  58, 50, 42, 34, 26, 18,
-                                               10, 2,  59, 51, 43, 35, 27, 19, 11, 3,  60, 52, 44, 36,
-                                               63, 55, 47, 39, 31, 23, 15, 7,  62, 54, 46, 38, 30, 22,
-                                               14, 6,  61, 53, 45, 37, 29, 21, 13, 5,  28, 20, 12, 4};
+constexpr std::array<std::uint8_t, 56> kPc1 = {
+    57, 49, 41, 33, 25, 17, 9,  1,  58, 50, 42, 34, 26, 18, 10, 2,  59, 51, 43,
+    35, 27, 19, 11, 3,  60, 52, 44, 36, 63, 55, 47, 39, 31, 23, 15, 7,  62, 54,
+    46, 38, 30, 22, 14, 6,  61, 53, 45, 37, 29, 21, 13, 5,  28, 20, 12, 4};
 
-constexpr std::array<std::uint8_t, 48> kPc2 = {14, 17, 11, 24, 1,  5,  3,  28, 15, 6,  21, 10,
-                                               23, 19, 12, 4,  26, 8,  16, 7,  27, 20, 13, 2,
-                                               41, 52, 31, 37, 47, 55, 30, 40, 51, 45, 33, 48,
-                                               44, 49, 39, 56, 34, 53, 46, 42, 50, 36, 29, 32};
+constexpr std::array<std::uint8_t, 48> kPc2 = {
+    14, 17, 11, 24, 1,  5,  3,  28, 15, 6,  21, 10, 23, 19, 12, 4,  26, 8,  16, 7,  27, 20, 13, 2,
+    41, 52, 31, 37, 47, 55, 30, 40, 51, 45, 33, 48, 44, 49, 39, 56, 34, 53, 46, 42, 50, 36, 29, 32};
 
 constexpr std::array<std::uint8_t, 16> kShifts = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};
 
@@ -91,7 +92,8 @@ constexpr auto kPc1Slices = slice_tables<16, pc1>();
 constexpr auto kPc2Slices = slice_tables<14, pc2>();
 
 template <std::size_t Slices>
-inline std::uint64_t choose(const std::array<std::array<std::uint64_t, 16>, Slices>& table, std::uint64_t x) {
+inline std::uint64_t choose(const std::array<std::array<std::uint64_t, 16>, Slices>& table,
+                            std::uint64_t x) {
     std::uint64_t r = 0;
     for (std::size_t p = 0; p < Slices; ++p) r |= table[p][(x >> (4 * p)) & 15];
     return r;
@@ -119,7 +121,8 @@ constexpr std::array<std::array<std::uint32_t, 64>, 8> build_sp_tables() {
         for (int b = 0; b < 64; ++b) {
             const int row = ((b >> 4) & 2) | (b & 1);
             const int col = (b >> 1) & 15;
-            const std::uint32_t sbox_out = std::uint32_t{kSBoxes[s][row * 16 + col]} << (28 - 4 * s);
+            const std::uint32_t sbox_out = std::uint32_t{kSBoxes[s][row * 16 + col]}
+                                           << (28 - 4 * s);
             std::uint32_t permuted = 0;
             for (int j = 0; j < 32; ++j) {
                 permuted |= ((sbox_out >> (32 - kP[j])) & 1u) << (31 - j);
@@ -140,7 +143,8 @@ inline void delta_swap(std::uint32_t& a, std::uint32_t& b, int shift, std::uint3
 
 inline std::uint32_t feistel(std::uint32_t half, std::uint32_t k0, std::uint32_t k1) {
     std::uint32_t w = std::rotr(half, 4) ^ k0;
-    std::uint32_t f = kSp[0][(w >> 24) & 63] ^ kSp[2][(w >> 16) & 63] ^ kSp[4][(w >> 8) & 63] ^ kSp[6][w & 63];
+    std::uint32_t f =
+        kSp[0][(w >> 24) & 63] ^ kSp[2][(w >> 16) & 63] ^ kSp[4][(w >> 8) & 63] ^ kSp[6][w & 63];
     w = half ^ k1;
     f ^= kSp[1][(w >> 24) & 63] ^ kSp[3][(w >> 16) & 63] ^ kSp[5][(w >> 8) & 63] ^ kSp[7][w & 63];
     return f;
@@ -154,7 +158,8 @@ inline void rounds_inline(const std::uint32_t* k, std::uint32_t& left, std::uint
 }
 
 // Initial permutation, rounds, and the final permutation of the swapped halves.
-inline void crypt_words(const DES_KEY_SCHEDULE* schedule, std::uint32_t& left, std::uint32_t& right) {
+inline void crypt_words(const DES_KEY_SCHEDULE* schedule, std::uint32_t& left,
+                        std::uint32_t& right) {
     des_detail::initial_permutation(left, right);
     rounds_inline(schedule->subkeys, left, right);
     des_detail::final_permutation(right, left);
@@ -169,12 +174,14 @@ struct KeyTemporaries {
 
 constexpr Status kSetKeyInvalid = make_status(Module::Des, 0x01, REASON_INVALID_ARGUMENT);
 
-Status set_encrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
+Status set_encrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                       std::uint32_t) {
     if (schedule == nullptr || key == nullptr || key_length != 8) return kSetKeyInvalid;
     return DesSetKey(key, static_cast<DES_KEY_SCHEDULE*>(schedule), kDesEncrypt);
 }
 
-Status set_decrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
+Status set_decrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                       std::uint32_t) {
     if (schedule == nullptr || key == nullptr || key_length != 8) return kSetKeyInvalid;
     return DesSetKey(key, static_cast<DES_KEY_SCHEDULE*>(schedule), kDesDecrypt);
 }
@@ -183,14 +190,16 @@ void blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std
     DesBlocks(static_cast<const DES_KEY_SCHEDULE*>(schedule), in, out, count);
 }
 
-void cbc_encrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                 std::size_t count) {
-    cbc64_encrypt(static_cast<const DES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
+void cbc_encrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                 std::uint8_t* out, std::size_t count) {
+    cbc64_encrypt(static_cast<const DES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out,
+                  count);
 }
 
-void cbc_decrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                 std::size_t count) {
-    cbc64_decrypt(static_cast<const DES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
+void cbc_decrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                 std::uint8_t* out, std::size_t count) {
+    cbc64_decrypt(static_cast<const DES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out,
+                  count);
 }
 
 }  // namespace
@@ -226,7 +235,8 @@ void rounds(const DES_KEY_SCHEDULE* schedule, std::uint32_t& left, std::uint32_t
 
 }  // namespace des_detail
 
-Status DesSetKey(const std::uint8_t key[8], DES_KEY_SCHEDULE* schedule, std::uint32_t direction) noexcept {
+Status DesSetKey(const std::uint8_t key[8], DES_KEY_SCHEDULE* schedule,
+                 std::uint32_t direction) noexcept {
     KeyTemporaries t{};
     mem::WipeOnExit wipe(t);
     t.key = load_be64(key);
@@ -247,7 +257,8 @@ Status DesSetKey(const std::uint8_t key[8], DES_KEY_SCHEDULE* schedule, std::uin
     return kOk;
 }
 
-void DesBlock(const DES_KEY_SCHEDULE* schedule, const std::uint8_t in[8], std::uint8_t out[8]) noexcept {
+void DesBlock(const DES_KEY_SCHEDULE* schedule, const std::uint8_t in[8],
+              std::uint8_t out[8]) noexcept {
     std::uint32_t left = load_be32(in), right = load_be32(in + 4);
     crypt_words(schedule, left, right);
     store_be32(out, left);
@@ -259,7 +270,15 @@ void DesBlocks(const DES_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::ui
     for (std::size_t i = 0; i < blocks; ++i) DesBlock(schedule, in + 8 * i, out + 8 * i);
 }
 
-const BlockCipherOps kDesOps{Module::Des, 8,       &set_encrypt_key, &set_decrypt_key, &blocks,
-                             &blocks,     nullptr, &cbc_encrypt,     &cbc_decrypt};
+const BlockCipherOps kDesOps{.module = Module::Des,
+                             .block_length = 8,
+                             .set_encrypt_key = &set_encrypt_key,
+                             .set_decrypt_key = &set_decrypt_key,
+                             .encrypt_blocks = &blocks,
+                             .decrypt_blocks = &blocks,
+                             .ctr_blocks = nullptr,
+                             .cbc_encrypt_blocks = &cbc_encrypt,
+                             .cbc_decrypt_blocks = &cbc_decrypt,
+                             .schedule_matches = nullptr};
 
 }  // namespace zlc::cipher

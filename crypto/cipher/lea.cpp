@@ -221,7 +221,24 @@ void lea_cbc_decrypt_blocks(const LEA_KEY_SCHEDULE* s, std::uint8_t* chain, cons
     std::memcpy(chain, previous, 16);
 }
 
-const BlockCipherOps kLeaOps{Module::Lea,     16,           unit_set_key,     unit_set_key,    unit_encrypt,
-                             unit_decrypt,    unit_ctr,     unit_cbc_encrypt, unit_cbc_decrypt};
+namespace {
+
+// 24, 28 or 32 rounds for 128-, 192- and 256-bit keys.
+bool unit_schedule_matches(const void* schedule, std::uint32_t key_length, std::uint32_t) {
+    return static_cast<const LEA_KEY_SCHEDULE*>(schedule)->rounds == key_length / 2 + 16;
+}
+
+}  // namespace
+
+const BlockCipherOps kLeaOps{.module = Module::Lea,
+                             .block_length = 16,
+                             .set_encrypt_key = unit_set_key,
+                             .set_decrypt_key = unit_set_key,
+                             .encrypt_blocks = unit_encrypt,
+                             .decrypt_blocks = unit_decrypt,
+                             .ctr_blocks = unit_ctr,
+                             .cbc_encrypt_blocks = unit_cbc_encrypt,
+                             .cbc_decrypt_blocks = unit_cbc_decrypt,
+                             .schedule_matches = unit_schedule_matches};
 
 }  // namespace zlc::cipher

@@ -1,6 +1,6 @@
-// The mode engine: the per-family key-setup and block routines that Init binds, and Update/Final with
-// their buffering and PKCS #7 padding (RFC 5652, 6.3). The ECB, CBC, full-block CFB, OFB and CTR
-// routines follow NIST SP 800-38A and are written once over a cipher's BlockCipherOps.
+// The mode engine: the per-family key-setup and block routines that Init binds, and Update/Final
+// with their buffering and PKCS #7 padding (RFC 5652, 6.3). The ECB, CBC, full-block CFB, OFB and
+// CTR routines follow NIST SP 800-38A and are written once over a cipher's BlockCipherOps.
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -13,7 +13,9 @@
 namespace zlc::cipher {
 namespace {
 
-constexpr Status st(std::uint8_t op, std::uint16_t reason) { return make_status(Module::BlockCipher, op, reason); }
+constexpr Status st(std::uint8_t op, std::uint16_t reason) {
+    return make_status(Module::BlockCipher, op, reason);
+}
 constexpr Status kUpdateArgument = st(0x02, REASON_INVALID_ARGUMENT);
 constexpr Status kUpdateBlockLength = st(0x03, 0x000A);
 constexpr Status kUpdateRoutine = st(0x03, 0x004C);
@@ -30,11 +32,9 @@ constexpr std::size_t kMaxBlock = 16;
 // Bytes of keystream or ciphertext the generic multi-block paths prepare at once.
 constexpr std::size_t kChunkBytes = 512;
 
-constexpr std::array<const BlockCipherOps*, kFamilyCount> kOwnOps = {
-    &kAesOps, &kDesOps, &kTripleDesOps, &kAriaOps, &kSeedOps, &kRc5Ops, &kBlowfishOps, &kRc2Ops, &kLeaOps};
-
 std::atomic<const BlockCipherOps*> g_family_ops[kFamilyCount] = {
-    &kAesOps, &kDesOps, &kTripleDesOps, &kAriaOps, &kSeedOps, &kRc5Ops, &kBlowfishOps, &kRc2Ops, &kLeaOps};
+    &kAesOps, &kDesOps,      &kTripleDesOps, &kAriaOps, &kSeedOps,
+    &kRc5Ops, &kBlowfishOps, &kRc2Ops,       &kLeaOps};
 
 const BlockCipherOps& family_ops(Family family) noexcept {
     return *g_family_ops[static_cast<std::size_t>(family)].load(std::memory_order_relaxed);
@@ -43,20 +43,31 @@ const BlockCipherOps& family_ops(Family family) noexcept {
 // What each family's key-setup routine reports; Init turns any of them into its own code.
 constexpr Status key_setup_failure(Family family) {
     switch (family) {
-        case Family::Aes: return make_status(Module::Aria, 0x02, REASON_KEY_SCHEDULE_FAILED);
-        case Family::Des: return make_status(Module::Des, 0x02, REASON_INIT_FAILED);
-        case Family::TripleDes: return make_status(Module::TripleDes, 0x02, REASON_INIT_FAILED);
-        case Family::Aria: return make_status(Module::Aria, 0x02, REASON_INIT_FAILED);
-        case Family::Seed: return make_status(Module::Seed, 0x02, REASON_INIT_FAILED);
-        case Family::Rc5: return make_status(Module::Rc5, 0x01, REASON_KEY_SCHEDULE_FAILED);
-        case Family::Blowfish: return make_status(Module::Blowfish, 0x02, REASON_KEY_SCHEDULE_FAILED);
-        case Family::Rc2: return make_status(Module::Rc2, 0x01, REASON_KEY_SCHEDULE_FAILED);
-        case Family::Lea: return make_status(Module::Lea, 0x02, REASON_INIT_FAILED);
+        case Family::Aes:
+            return make_status(Module::Aria, 0x02, REASON_KEY_SCHEDULE_FAILED);
+        case Family::Des:
+            return make_status(Module::Des, 0x02, REASON_INIT_FAILED);
+        case Family::TripleDes:
+            return make_status(Module::TripleDes, 0x02, REASON_INIT_FAILED);
+        case Family::Aria:
+            return make_status(Module::Aria, 0x02, REASON_INIT_FAILED);
+        case Family::Seed:
+            return make_status(Module::Seed, 0x02, REASON_INIT_FAILED);
+        case Family::Rc5:
+            return make_status(Module::Rc5, 0x01, REASON_KEY_SCHEDULE_FAILED);
+        case Family::Blowfish:
+            return make_status(Module::Blowfish, 0x02, REASON_KEY_SCHEDULE_FAILED);
+        case Family::Rc2:
+            return make_status(Module::Rc2, 0x01, REASON_KEY_SCHEDULE_FAILED);
+        case Family::Lea:
+            return make_status(Module::Lea, 0x02, REASON_INIT_FAILED);
     }
     return make_status(Module::BlockCipher, 0x01, REASON_INIT_FAILED);
 }
 
-bool enciphers_only(std::uint8_t mode) { return mode == kModeCfb || mode == kModeOfb || mode == kModeCtr; }
+bool enciphers_only(std::uint8_t mode) {
+    return mode == kModeCfb || mode == kModeOfb || mode == kModeCtr;
+}
 
 // Builds the schedule the mode needs: CFB, OFB and CTR only ever encipher.
 template <Family F>
@@ -64,14 +75,16 @@ std::uint32_t key_setup(BLOCK_CIPHER_UNIT* unit, const std::uint8_t* key, const 
                         std::uint32_t encrypt) {
     constexpr Status failed = key_setup_failure(F);
     if (unit == nullptr) return failed;
-    if (iv != nullptr) std::memcpy(unit->saved_iv, iv, unit->iv_length < kMaxBlock ? unit->iv_length : kMaxBlock);
+    if (iv != nullptr)
+        std::memcpy(unit->saved_iv, iv, unit->iv_length < kMaxBlock ? unit->iv_length : kMaxBlock);
     std::memcpy(unit->chain, unit->saved_iv, sizeof(unit->chain));
 
     const BlockCipherOps& ops = family_ops(F);
     const bool encryption_schedule = encrypt != 0 || enciphers_only(unit->mode);
     const SetKeyFn set_key = encryption_schedule ? ops.set_encrypt_key : ops.set_decrypt_key;
     if (key == nullptr || set_key == nullptr || unit->key_schedule == nullptr) return failed;
-    if (set_key(unit->key_schedule, key, unit->key_length, unit->effective_bits) != kOk) return failed;
+    if (set_key(unit->key_schedule, key, unit->key_length, unit->effective_bits) != kOk)
+        return failed;
     unit->encrypt = encrypt != 0 ? 1 : 0;
     return kOk;
 }
@@ -87,13 +100,14 @@ void increment_counter(std::uint8_t* counter, std::size_t block) {
     }
 }
 
-void ecb(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uint8_t* in,
-         std::size_t blocks) {
-    (unit->encrypt != 0 ? ops.encrypt_blocks : ops.decrypt_blocks)(unit->key_schedule, in, out, blocks);
+void ecb(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+         const std::uint8_t* in, std::size_t blocks) {
+    (unit->encrypt != 0 ? ops.encrypt_blocks : ops.decrypt_blocks)(unit->key_schedule, in, out,
+                                                                   blocks);
 }
 
-void cbc_encrypt(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uint8_t* in,
-                 std::size_t blocks) {
+void cbc_encrypt(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+                 const std::uint8_t* in, std::size_t blocks) {
     if (ops.cbc_encrypt_blocks != nullptr) {
         ops.cbc_encrypt_blocks(unit->key_schedule, unit->chain, in, out, blocks);
         return;
@@ -106,8 +120,8 @@ void cbc_encrypt(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_
     }
 }
 
-void cbc_decrypt(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uint8_t* in,
-                 std::size_t blocks) {
+void cbc_decrypt(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+                 const std::uint8_t* in, std::size_t blocks) {
     if (ops.cbc_decrypt_blocks != nullptr) {
         ops.cbc_decrypt_blocks(unit->key_schedule, unit->chain, in, out, blocks);
         return;
@@ -129,8 +143,8 @@ void cbc_decrypt(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_
     }
 }
 
-void cfb(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uint8_t* in,
-         std::size_t blocks) {
+void cfb(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+         const std::uint8_t* in, std::size_t blocks) {
     const std::size_t b = ops.block_length;
     if (unit->encrypt != 0) {
         // Each register is the previous ciphertext block: serial.
@@ -158,8 +172,8 @@ void cfb(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, 
     }
 }
 
-void ofb(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uint8_t* in,
-         std::size_t blocks) {
+void ofb(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+         const std::uint8_t* in, std::size_t blocks) {
     const std::size_t b = ops.block_length;
     for (std::size_t i = 0; i < blocks; ++i, in += b, out += b) {
         ops.encrypt_blocks(unit->key_schedule, unit->chain, unit->chain, 1);
@@ -167,8 +181,8 @@ void ofb(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, 
     }
 }
 
-void ctr(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uint8_t* in,
-         std::size_t blocks) {
+void ctr(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out,
+         const std::uint8_t* in, std::size_t blocks) {
     if (ops.ctr_blocks != nullptr) {
         ops.ctr_blocks(unit->key_schedule, unit->chain, in, out, blocks);
         return;
@@ -190,42 +204,58 @@ void ctr(const BlockCipherOps& ops, BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, 
     }
 }
 
-constexpr std::uint8_t routine_operation(ModeSlot slot) { return static_cast<std::uint8_t>(0x03 + static_cast<int>(slot)); }
+constexpr std::uint8_t routine_operation(ModeSlot slot) {
+    return static_cast<std::uint8_t>(0x03 + static_cast<int>(slot));
+}
 
 // A block routine: whole blocks only; its own argument errors carry the cipher's module.
 template <Family F, ModeSlot M>
-std::uint32_t process(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uint8_t* in, std::uint32_t length) {
+std::uint32_t process(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uint8_t* in,
+                      std::uint32_t length) {
     const BlockCipherOps& ops = family_ops(F);
     const Status refused = make_status(ops.module, routine_operation(M), REASON_INVALID_ARGUMENT);
-    if (unit == nullptr || out == nullptr || in == nullptr || unit->key_schedule == nullptr) return refused;
+    if (unit == nullptr || out == nullptr || in == nullptr || unit->key_schedule == nullptr)
+        return refused;
     if (ops.encrypt_blocks == nullptr || ops.decrypt_blocks == nullptr) return refused;
     const std::uint32_t b = ops.block_length;
     if (b == 0 || b > kMaxBlock || length % b != 0) return refused;
     const std::size_t blocks = length / b;
     if (blocks == 0) return kOk;
     switch (M) {
-        case ModeSlot::Ecb: ecb(ops, unit, out, in, blocks); break;
+        case ModeSlot::Ecb:
+            ecb(ops, unit, out, in, blocks);
+            break;
         case ModeSlot::Cbc:
             (unit->encrypt != 0 ? cbc_encrypt : cbc_decrypt)(ops, unit, out, in, blocks);
             break;
-        case ModeSlot::Cfb: cfb(ops, unit, out, in, blocks); break;
-        case ModeSlot::Ofb: ofb(ops, unit, out, in, blocks); break;
-        case ModeSlot::Ctr: ctr(ops, unit, out, in, blocks); break;
+        case ModeSlot::Cfb:
+            cfb(ops, unit, out, in, blocks);
+            break;
+        case ModeSlot::Ofb:
+            ofb(ops, unit, out, in, blocks);
+            break;
+        case ModeSlot::Ctr:
+            ctr(ops, unit, out, in, blocks);
+            break;
     }
     return kOk;
 }
 
 template <std::size_t... I>
-constexpr std::array<ZLC_BLOCK_KEY_SETUP_ROUTINE, sizeof...(I)> key_setup_table(std::index_sequence<I...>) {
+constexpr std::array<ZLC_BLOCK_KEY_SETUP_ROUTINE, sizeof...(I)> key_setup_table(
+    std::index_sequence<I...>) {
     return {&key_setup<static_cast<Family>(I)>...};
 }
 
 template <std::size_t... I>
-constexpr std::array<ZLC_BLOCK_PROCESS_ROUTINE, sizeof...(I)> process_table(std::index_sequence<I...>) {
-    return {&process<static_cast<Family>(I / kModeSlotCount), static_cast<ModeSlot>(I % kModeSlotCount)>...};
+constexpr std::array<ZLC_BLOCK_PROCESS_ROUTINE, sizeof...(I)> process_table(
+    std::index_sequence<I...>) {
+    return {&process<static_cast<Family>(I / kModeSlotCount),
+                     static_cast<ModeSlot>(I % kModeSlotCount)>...};
 }
 
-constexpr auto kKeySetupRoutines = key_setup_table(std::make_index_sequence<kKeySetupRoutineCount>{});
+constexpr auto kKeySetupRoutines =
+    key_setup_table(std::make_index_sequence<kKeySetupRoutineCount>{});
 constexpr auto kProcessRoutines = process_table(std::make_index_sequence<kProcessRoutineCount>{});
 
 // Only units left by a successful Init are run: a fresh unit, a failed Init or a unit whose
@@ -233,21 +263,22 @@ constexpr auto kProcessRoutines = process_table(std::make_index_sequence<kProces
 bool usable(const BLOCK_CIPHER_UNIT* unit) {
     const std::uint32_t b = unit->block_length;
     const std::uint8_t mode = unit->mode;
-    return unit->initialised == kInitialisedMarker && unit->process != nullptr && unit->key_schedule != nullptr &&
-           b != 0 && unit->block_mask == b - 1 && unit->iv_length <= kMaxBlock && unit->pending_count < b &&
-           unit->held <= 1 && unit->stream_pos == 0 &&
-           (mode == kModeEcb || mode == kModeCbc || enciphers_only(mode));
+    return unit->initialised == kInitialisedMarker && unit->process != nullptr &&
+           unit->key_schedule != nullptr && b != 0 && unit->block_mask == b - 1 &&
+           unit->iv_length <= kMaxBlock && unit->pending_count < b && unit->held <= 1 &&
+           unit->stream_pos == 0 && (mode == kModeEcb || mode == kModeCbc || enciphers_only(mode));
 }
 
-bool overlapping(const std::uint8_t* out, const std::uint8_t* in, std::uint32_t n, std::uint32_t b) {
+bool overlapping(const std::uint8_t* out, const std::uint8_t* in, std::uint32_t n,
+                 std::uint32_t b) {
     const auto o = reinterpret_cast<std::uintptr_t>(out);
     const auto i = reinterpret_cast<std::uintptr_t>(in);
     return o < i + n && i < o + n + b;
 }
 
 // The Update core: whole blocks straight through, a partial block kept in `pending`.
-Status update_core(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::uint32_t* written, const std::uint8_t* in,
-                   std::uint32_t n) {
+Status update_core(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::uint32_t* written,
+                   const std::uint8_t* in, std::uint32_t n) {
     *written = 0;
     const std::uint32_t b = unit->block_length;
     if (unit->pending_count == 0 && (n & unit->block_mask) == 0) {
@@ -337,7 +368,9 @@ void reset_message(BLOCK_CIPHER_UNIT* unit) {
     platform::secure_zero(unit->keystream, sizeof(unit->keystream));
 }
 
-bool block_mode(const BLOCK_CIPHER_UNIT* unit) { return unit->mode == kModeEcb || unit->mode == kModeCbc; }
+bool block_mode(const BLOCK_CIPHER_UNIT* unit) {
+    return unit->mode == kModeEcb || unit->mode == kModeCbc;
+}
 
 Status final_encrypt(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) {
     const std::uint32_t b = unit->block_length;
@@ -369,7 +402,8 @@ bool padding_valid(const std::uint8_t* block, std::uint32_t b, std::uint32_t* pa
     std::uint32_t bad = ((pad - 1) >> 31) | ((b - pad) >> 31);
     for (std::uint32_t i = 0; i < b; ++i) {
         const std::uint32_t in_pad = (b - 1 - i - pad) >> 31;  // 1 when i >= b - pad
-        const std::uint32_t differs = (static_cast<std::uint32_t>(block[i] ^ pad) + 0xFFu) >> 8;  // 1 when block[i] != pad
+        const std::uint32_t differs =
+            (static_cast<std::uint32_t>(block[i] ^ pad) + 0xFFu) >> 8;  // 1 when block[i] != pad
         bad |= in_pad & differs;
     }
     *pad_length = pad;
@@ -411,13 +445,14 @@ ZLC_BLOCK_PROCESS_ROUTINE process_routine(std::uint32_t index) noexcept {
 
 const BlockCipherOps* replace_family_ops(Family family, const BlockCipherOps* ops) noexcept {
     const auto i = static_cast<std::size_t>(family);
-    return g_family_ops[i].exchange(ops != nullptr ? ops : kOwnOps[i]);
+    return g_family_ops[i].exchange(ops != nullptr ? ops : kFamilyOps[i]);
 }
 
-Status engine_update(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::int32_t* out_length, const std::uint8_t* in,
-                     std::int32_t in_length) noexcept {
+Status engine_update(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::int32_t* out_length,
+                     const std::uint8_t* in, std::int32_t in_length) noexcept {
     if (unit == nullptr || in_length <= 0 || in_length > kMaxUpdateLength) return kUpdateArgument;
-    if (out == nullptr || out_length == nullptr || in == nullptr || !usable(unit)) return kUpdateArgument;
+    if (out == nullptr || out_length == nullptr || in == nullptr || !usable(unit))
+        return kUpdateArgument;
     *out_length = 0;
     auto n = static_cast<std::uint32_t>(in_length);
     const std::uint32_t b = unit->block_length;
@@ -443,9 +478,11 @@ Status engine_update(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::int32_t* o
 }
 
 Status engine_final(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) noexcept {
-    if (unit == nullptr || out == nullptr || out_length == nullptr || !usable(unit)) return kFinalArgument;
+    if (unit == nullptr || out == nullptr || out_length == nullptr || !usable(unit))
+        return kFinalArgument;
     *out_length = 0;
-    const Status status = unit->encrypt != 0 ? final_encrypt(unit, out, out_length) : final_decrypt(unit, out, out_length);
+    const Status status = unit->encrypt != 0 ? final_encrypt(unit, out, out_length)
+                                             : final_decrypt(unit, out, out_length);
     // Success or failure, the next message starts afresh from the saved IV.
     reset_message(unit);
     return status;

@@ -55,7 +55,9 @@ struct Words {
     std::uint16_t r0, r1, r2, r3;
 };
 
-inline Words load(const std::uint8_t* b) { return {load_le16(b), load_le16(b + 2), load_le16(b + 4), load_le16(b + 6)}; }
+inline Words load(const std::uint8_t* b) {
+    return {load_le16(b), load_le16(b + 2), load_le16(b + 4), load_le16(b + 6)};
+}
 inline void store(std::uint8_t* b, const Words& w) {
     store_le16(b, w.r0);
     store_le16(b + 2, w.r1);
@@ -110,11 +112,13 @@ inline void decrypt_words(Words& w, const std::uint16_t* k) {
     for (int i = 4; i >= 0; --i) unmix(w, k + 4 * i);
 }
 
-Status set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t effective_bits) {
+Status set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+               std::uint32_t effective_bits) {
     return Rc2SetKey(static_cast<RC2_KEY_SCHEDULE*>(schedule), effective_bits, key, key_length);
 }
 
-void encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
+void encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out,
+                    std::size_t count) {
     const std::uint16_t* k = static_cast<const RC2_KEY_SCHEDULE*>(schedule)->k;
     for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
         Words w = load(in);
@@ -123,7 +127,8 @@ void encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* 
     }
 }
 
-void decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
+void decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out,
+                    std::size_t count) {
     const std::uint16_t* k = static_cast<const RC2_KEY_SCHEDULE*>(schedule)->k;
     for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
         Words w = load(in);
@@ -138,7 +143,9 @@ Status Rc2SetKey(RC2_KEY_SCHEDULE* schedule, std::uint32_t effective_bits, const
                  std::uint32_t key_length) noexcept {
     if (schedule == nullptr || key == nullptr || key_length == 0) return kRc2KeySetupFailed;
     const std::uint32_t t = key_length < kMaxKeyBytes ? key_length : kMaxKeyBytes;
-    const std::uint32_t t1 = effective_bits == 0 || effective_bits > kMaxEffectiveBits ? kMaxEffectiveBits : effective_bits;
+    const std::uint32_t t1 = effective_bits == 0 || effective_bits > kMaxEffectiveBits
+                                 ? kMaxEffectiveBits
+                                 : effective_bits;
     const std::uint32_t t8 = (t1 + 7) / 8;
     const std::uint32_t tm = 255u >> (8 * t8 - t1);
 
@@ -148,7 +155,8 @@ Status Rc2SetKey(RC2_KEY_SCHEDULE* schedule, std::uint32_t effective_bits, const
     for (std::uint32_t i = t; i < 128; ++i) l[i] = kPiTable[(l[i - 1] + l[i - t]) & 255];
     l[128 - t8] = kPiTable[l[128 - t8] & tm];
     for (std::uint32_t i = 128 - t8; i-- > 0;) l[i] = kPiTable[l[i + 1] ^ l[i + t8]];
-    for (int i = 0; i < 64; ++i) schedule->k[i] = static_cast<std::uint16_t>(l[2 * i] | (l[2 * i + 1] << 8));
+    for (int i = 0; i < 64; ++i)
+        schedule->k[i] = static_cast<std::uint16_t>(l[2 * i] | (l[2 * i + 1] << 8));
     schedule->t1 = t1;
     schedule->t8 = t8;
     schedule->tm = tm;
@@ -164,7 +172,27 @@ void Rc2DecryptBlock(std::uint8_t block[8], const RC2_KEY_SCHEDULE* schedule) no
     decrypt_blocks(schedule, block, block, 1);
 }
 
-const BlockCipherOps kRc2Ops{Module::Rc2, 8, &set_key, &set_key, &encrypt_blocks, &decrypt_blocks,
-                             nullptr,     nullptr, nullptr};
+namespace {
+
+// The effective-bit fields are the ones Rc2SetKey derives from the unit's effective bits.
+bool schedule_matches(const void* schedule, std::uint32_t, std::uint32_t effective_bits) {
+    const auto* s = static_cast<const RC2_KEY_SCHEDULE*>(schedule);
+    const std::uint32_t t8 = (effective_bits + 7) / 8;
+    return s->t1 == effective_bits && s->t8 == t8 && s->tm == 255u >> (8 * t8 - effective_bits) &&
+           s->reserved == 0;
+}
+
+}  // namespace
+
+const BlockCipherOps kRc2Ops{.module = Module::Rc2,
+                             .block_length = 8,
+                             .set_encrypt_key = &set_key,
+                             .set_decrypt_key = &set_key,
+                             .encrypt_blocks = &encrypt_blocks,
+                             .decrypt_blocks = &decrypt_blocks,
+                             .ctr_blocks = nullptr,
+                             .cbc_encrypt_blocks = nullptr,
+                             .cbc_decrypt_blocks = nullptr,
+                             .schedule_matches = &schedule_matches};
 
 }  // namespace zlc::cipher

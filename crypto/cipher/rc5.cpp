@@ -17,8 +17,12 @@ constexpr std::uint32_t kQ32 = 0x9E3779B9;
 constexpr std::uint32_t kTableWords = 2 * kRc5Rounds + 2;
 constexpr std::uint32_t kMaxKeyBytes = 255;
 
-inline std::uint32_t rotl(std::uint32_t x, std::uint32_t n) { return std::rotl(x, static_cast<int>(n & 31)); }
-inline std::uint32_t rotr(std::uint32_t x, std::uint32_t n) { return std::rotr(x, static_cast<int>(n & 31)); }
+inline std::uint32_t rotl(std::uint32_t x, std::uint32_t n) {
+    return std::rotl(x, static_cast<int>(n & 31));
+}
+inline std::uint32_t rotr(std::uint32_t x, std::uint32_t n) {
+    return std::rotr(x, static_cast<int>(n & 31));
+}
 
 inline void encrypt_words(const std::uint32_t* s, std::uint32_t& a, std::uint32_t& b) {
     a += s[0];
@@ -43,7 +47,8 @@ Status set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length
     return Rc5SetKey(key, key_length, static_cast<RC5_KEY_SCHEDULE*>(schedule));
 }
 
-void encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
+void encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out,
+                    std::size_t count) {
     const std::uint32_t* s = static_cast<const RC5_KEY_SCHEDULE*>(schedule)->s;
     for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
         std::uint32_t a = load_le32(in), b = load_le32(in + 4);
@@ -53,7 +58,8 @@ void encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* 
     }
 }
 
-void decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
+void decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out,
+                    std::size_t count) {
     const std::uint32_t* s = static_cast<const RC5_KEY_SCHEDULE*>(schedule)->s;
     for (std::size_t i = 0; i < count; ++i, in += 8, out += 8) {
         std::uint32_t a = load_le32(in), b = load_le32(in + 4);
@@ -65,14 +71,16 @@ void decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* 
 
 }  // namespace
 
-Status Rc5SetKey(const std::uint8_t* key, std::uint32_t key_length, RC5_KEY_SCHEDULE* schedule) noexcept {
+Status Rc5SetKey(const std::uint8_t* key, std::uint32_t key_length,
+                 RC5_KEY_SCHEDULE* schedule) noexcept {
     if (schedule == nullptr || (key == nullptr && key_length != 0) || key_length > kMaxKeyBytes) {
         return kRc5KeySetupFailed;
     }
     // The key bytes as little-endian words L[0..c-1], c at least 1.
     std::array<std::uint32_t, (kMaxKeyBytes + 3) / 4> l{};
     mem::WipeOnExit wipe(l);
-    for (std::uint32_t i = 0; i < key_length; ++i) l[i / 4] |= std::uint32_t{key[i]} << (8 * (i % 4));
+    for (std::uint32_t i = 0; i < key_length; ++i)
+        l[i / 4] |= std::uint32_t{key[i]} << (8 * (i % 4));
     const std::uint32_t c = key_length == 0 ? 1 : (key_length + 3) / 4;
 
     std::uint32_t* s = schedule->s;
@@ -100,7 +108,23 @@ void Rc5DecryptBlock(const RC5_KEY_SCHEDULE* schedule, std::uint32_t words[2]) n
     decrypt_words(schedule->s, words[0], words[1]);
 }
 
-const BlockCipherOps kRc5Ops{Module::Rc5, 8, &set_key, &set_key, &encrypt_blocks, &decrypt_blocks,
-                             nullptr,     nullptr, nullptr};
+namespace {
+
+bool schedule_matches(const void* schedule, std::uint32_t, std::uint32_t) {
+    return static_cast<const RC5_KEY_SCHEDULE*>(schedule)->rounds == kRc5Rounds;
+}
+
+}  // namespace
+
+const BlockCipherOps kRc5Ops{.module = Module::Rc5,
+                             .block_length = 8,
+                             .set_encrypt_key = &set_key,
+                             .set_decrypt_key = &set_key,
+                             .encrypt_blocks = &encrypt_blocks,
+                             .decrypt_blocks = &decrypt_blocks,
+                             .ctr_blocks = nullptr,
+                             .cbc_encrypt_blocks = nullptr,
+                             .cbc_decrypt_blocks = nullptr,
+                             .schedule_matches = &schedule_matches};
 
 }  // namespace zlc::cipher

@@ -16,7 +16,8 @@ namespace zlc::cipher {
 namespace {
 
 // The S-boxes as the standard defines them: S1(x) = A1 * x^247 + 169 and S2(x) = A2 * x^251 + 56
-// over GF(2^8) modulo x^8 + x^6 + x^5 + x + 1, with A1 and A2 given by their columns (the image of bit k).
+// over GF(2^8) modulo x^8 + x^6 + x^5 + x + 1, with A1 and A2 given by their columns (the image of
+// bit k).
 using Columns = std::array<std::uint8_t, 8>;
 constexpr Columns kA1 = {0x2C, 0xD0, 0x69, 0xC2, 0x41, 0x44, 0x58, 0xE2};
 constexpr Columns kA2 = {0xD0, 0x2A, 0xE1, 0x2C, 0x21, 0x30, 0xA2, 0x6C};
@@ -62,16 +63,19 @@ constexpr std::array<Table, 4> make_ss() {
                                    static_cast<std::uint8_t>(apply(kA2, gf_pow(v, 251)) ^ 56)};
         for (unsigned k = 0; k < 4; ++k) {
             std::uint32_t w = 0;
-            for (unsigned j = 0; j < 4; ++j) w |= static_cast<std::uint32_t>(s[k % 2] & kMask[(k + j) % 4]) << (8 * j);
+            for (unsigned j = 0; j < 4; ++j)
+                w |= static_cast<std::uint32_t>(s[k % 2] & kMask[(k + j) % 4]) << (8 * j);
             t[k][x] = w;
         }
     }
     return t;
 }
 constexpr auto kSS = make_ss();
-static_assert(kSS[0][0x00] == 0x2989A1A8 && kSS[0][0x01] == 0x05858184 && kSS[0][0xFF] == 0x1A8A9298);
+static_assert(kSS[0][0x00] == 0x2989A1A8 && kSS[0][0x01] == 0x05858184 &&
+              kSS[0][0xFF] == 0x1A8A9298);
 static_assert(kSS[1][0x00] == 0x38380830 && kSS[1][0xFF] == 0xB43787B3);
-static_assert(kSS[2][0x00] == 0xA1A82989 && kSS[3][0x00] == 0x08303838 && kSS[3][0xFF] == 0x87B3B437);
+static_assert(kSS[2][0x00] == 0xA1A82989 && kSS[3][0x00] == 0x08303838 &&
+              kSS[3][0xFF] == 0x87B3B437);
 
 // Paired so that two XORs, not three, follow the last lookup (CBC encryption is one serial chain);
 // the empty asm keeps the compiler from folding the pairs back into a chain.
@@ -82,7 +86,9 @@ inline std::uint32_t g(std::uint32_t x) {
     return low ^ high;
 }
 
-constexpr std::uint32_t key_constant(unsigned i) { return std::rotl(0x9E3779B9u, static_cast<int>(i)); }
+constexpr std::uint32_t key_constant(unsigned i) {
+    return std::rotl(0x9E3779B9u, static_cast<int>(i));
+}
 
 // One round: F of RFC 4269 section 2.1 on (r0, r1) with the subkey pair k, XORed into (l0, l1).
 inline void feistel(std::uint32_t r0, std::uint32_t r1, const std::uint32_t* k, std::uint32_t& l0,
@@ -96,7 +102,9 @@ inline void feistel(std::uint32_t r0, std::uint32_t r1, const std::uint32_t* k, 
     l1 ^= d;
 }
 
-unsigned round_count(const SEED_KEY_SCHEDULE* ks) { return ks->count == 48 ? 24 : 16; }
+unsigned round_count(const SEED_KEY_SCHEDULE* ks) {
+    return ks->count == 48 ? 24 : 16;
+}
 
 // N blocks side by side, each as its four big-endian words L0, L1, R0, R1; the result replaces them
 // in output order.
@@ -127,7 +135,8 @@ void crypt_words(const SEED_KEY_SCHEDULE* ks, bool decrypt, std::uint32_t (&w)[N
 }
 
 template <int N>
-void crypt_blocks(const SEED_KEY_SCHEDULE* ks, bool decrypt, const std::uint8_t* in, std::uint8_t* out) {
+void crypt_blocks(const SEED_KEY_SCHEDULE* ks, bool decrypt, const std::uint8_t* in,
+                  std::uint8_t* out) {
     std::uint32_t w[N][4];
     for (int b = 0; b < N; ++b) {
         for (int i = 0; i < 4; ++i) w[b][i] = load_be32(in + 16 * b + 4 * i);
@@ -138,15 +147,18 @@ void crypt_blocks(const SEED_KEY_SCHEDULE* ks, bool decrypt, const std::uint8_t*
     }
 }
 
-void run_blocks(const SEED_KEY_SCHEDULE* ks, bool decrypt, const std::uint8_t* in, std::uint8_t* out,
-                std::size_t blocks) {
+void run_blocks(const SEED_KEY_SCHEDULE* ks, bool decrypt, const std::uint8_t* in,
+                std::uint8_t* out, std::size_t blocks) {
     for (; blocks >= 4; blocks -= 4, in += 64, out += 64) crypt_blocks<4>(ks, decrypt, in, out);
     for (; blocks > 0; --blocks, in += 16, out += 16) crypt_blocks<1>(ks, decrypt, in, out);
 }
 
-const SEED_KEY_SCHEDULE* as_schedule(const void* p) { return static_cast<const SEED_KEY_SCHEDULE*>(p); }
+const SEED_KEY_SCHEDULE* as_schedule(const void* p) {
+    return static_cast<const SEED_KEY_SCHEDULE*>(p);
+}
 
-Status ops_set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
+Status ops_set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                   std::uint32_t) {
     if (schedule == nullptr || key == nullptr) return kSeedKeySetupFailed;
     auto* ks = static_cast<SEED_KEY_SCHEDULE*>(schedule);
     if (key_length == 16) {
@@ -159,16 +171,18 @@ Status ops_set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_le
     return kOk;
 }
 
-void ops_encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
+void ops_encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out,
+                        std::size_t blocks) {
     run_blocks(as_schedule(schedule), false, in, out, blocks);
 }
 
-void ops_decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
+void ops_decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out,
+                        std::size_t blocks) {
     run_blocks(as_schedule(schedule), true, in, out, blocks);
 }
 
-void ops_ctr_blocks(const void* schedule, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
-                    std::size_t blocks) {
+void ops_ctr_blocks(const void* schedule, std::uint8_t* counter, const std::uint8_t* in,
+                    std::uint8_t* out, std::size_t blocks) {
     constexpr std::size_t kBatch = 16;
     const auto* ks = as_schedule(schedule);
     std::uint64_t hi = load_be64(counter);
@@ -182,7 +196,8 @@ void ops_ctr_blocks(const void* schedule, std::uint8_t* counter, const std::uint
             if (++lo == 0) ++hi;
         }
         run_blocks(ks, false, keystream, keystream, n);
-        for (std::size_t i = 0; i < 16 * n; ++i) out[i] = static_cast<std::uint8_t>(in[i] ^ keystream[i]);
+        for (std::size_t i = 0; i < 16 * n; ++i)
+            out[i] = static_cast<std::uint8_t>(in[i] ^ keystream[i]);
         in += 16 * n;
         out += 16 * n;
         blocks -= n;
@@ -193,8 +208,8 @@ void ops_ctr_blocks(const void* schedule, std::uint8_t* counter, const std::uint
 }
 
 // The chaining value stays in registers from block to block.
-void ops_cbc_encrypt_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                            std::size_t blocks) {
+void ops_cbc_encrypt_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                            std::uint8_t* out, std::size_t blocks) {
     const auto* ks = as_schedule(schedule);
     std::uint32_t w[1][4];
     for (int i = 0; i < 4; ++i) w[0][i] = load_be32(chain + 4 * i);
@@ -207,8 +222,8 @@ void ops_cbc_encrypt_blocks(const void* schedule, std::uint8_t* chain, const std
 }
 
 // Decrypts a batch at a time from a copy of the ciphertext, so in == out works.
-void ops_cbc_decrypt_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                            std::size_t blocks) {
+void ops_cbc_decrypt_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                            std::uint8_t* out, std::size_t blocks) {
     constexpr std::size_t kBatch = 16;
     const auto* ks = as_schedule(schedule);
     std::uint8_t saved[16 * kBatch];
@@ -233,8 +248,10 @@ void SeedSetKey128(const std::uint8_t* key, SEED_KEY_SCHEDULE* schedule) noexcep
     std::uint64_t half[2] = {load_be64(key), load_be64(key + 8)};
     mem::WipeOnExit wipe(half);
     for (unsigned i = 0; i < 16; ++i) {
-        const auto a = static_cast<std::uint32_t>(half[0] >> 32), b = static_cast<std::uint32_t>(half[0]);
-        const auto c = static_cast<std::uint32_t>(half[1] >> 32), d = static_cast<std::uint32_t>(half[1]);
+        const auto a = static_cast<std::uint32_t>(half[0] >> 32),
+                   b = static_cast<std::uint32_t>(half[0]);
+        const auto c = static_cast<std::uint32_t>(half[1] >> 32),
+                   d = static_cast<std::uint32_t>(half[1]);
         schedule->subkeys[2 * i] = g(a + c - key_constant(i));
         schedule->subkeys[2 * i + 1] = g(b - d + key_constant(i));
         if (i % 2 == 0) {
@@ -277,18 +294,34 @@ void SeedSetKey256(const std::uint8_t* key, SEED_KEY_SCHEDULE* schedule) noexcep
     schedule->count = 48;
 }
 
-void SeedEncryptBlock(const SEED_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept {
+void SeedEncryptBlock(const SEED_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                      std::uint8_t* out) noexcept {
     crypt_blocks<1>(schedule, false, in, out);
 }
 
-void SeedDecryptBlock(const SEED_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept {
+void SeedDecryptBlock(const SEED_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                      std::uint8_t* out) noexcept {
     crypt_blocks<1>(schedule, true, in, out);
 }
 
-const BlockCipherOps kSeedOps{Module::Seed,       16,
-                              ops_set_key,        ops_set_key,
-                              ops_encrypt_blocks, ops_decrypt_blocks,
-                              ops_ctr_blocks,     ops_cbc_encrypt_blocks,
-                              ops_cbc_decrypt_blocks};
+namespace {
+
+// Two subkeys per round: 16 rounds for the 128-bit key, 24 for the 256-bit one.
+bool ops_schedule_matches(const void* schedule, std::uint32_t key_length, std::uint32_t) {
+    return static_cast<const SEED_KEY_SCHEDULE*>(schedule)->count == key_length + 16;
+}
+
+}  // namespace
+
+const BlockCipherOps kSeedOps{.module = Module::Seed,
+                              .block_length = 16,
+                              .set_encrypt_key = ops_set_key,
+                              .set_decrypt_key = ops_set_key,
+                              .encrypt_blocks = ops_encrypt_blocks,
+                              .decrypt_blocks = ops_decrypt_blocks,
+                              .ctr_blocks = ops_ctr_blocks,
+                              .cbc_encrypt_blocks = ops_cbc_encrypt_blocks,
+                              .cbc_decrypt_blocks = ops_cbc_decrypt_blocks,
+                              .schedule_matches = ops_schedule_matches};
 
 }  // namespace zlc::cipher

@@ -13,7 +13,8 @@ namespace {
 
 constexpr Status kSetKeyNull = make_status(Module::TripleDes, 0x01, REASON_NULL_ARGUMENT);
 
-inline void crypt_words(const TDES_KEY_SCHEDULE* schedule, std::uint32_t& left, std::uint32_t& right) {
+inline void crypt_words(const TDES_KEY_SCHEDULE* schedule, std::uint32_t& left,
+                        std::uint32_t& right) {
     des_detail::initial_permutation(left, right);
     des_detail::rounds(&schedule->stage[0], left, right);
     des_detail::rounds(&schedule->stage[1], right, left);
@@ -22,16 +23,19 @@ inline void crypt_words(const TDES_KEY_SCHEDULE* schedule, std::uint32_t& left, 
     std::swap(left, right);
 }
 
-Status set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t direction) {
+Status set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+               std::uint32_t direction) {
     if (schedule == nullptr || key == nullptr) return kSetKeyNull;
     return TripleDesSetKey(key_length, static_cast<TDES_KEY_SCHEDULE*>(schedule), key, direction);
 }
 
-Status set_encrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
+Status set_encrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                       std::uint32_t) {
     return set_key(schedule, key, key_length, kDesEncrypt);
 }
 
-Status set_decrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
+Status set_decrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                       std::uint32_t) {
     return set_key(schedule, key, key_length, kDesDecrypt);
 }
 
@@ -40,20 +44,22 @@ void blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std
     for (std::size_t i = 0; i < count; ++i) TripleDesBlock(ks, in + 8 * i, out + 8 * i);
 }
 
-void cbc_encrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                 std::size_t count) {
-    cbc64_encrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
+void cbc_encrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                 std::uint8_t* out, std::size_t count) {
+    cbc64_encrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out,
+                  count);
 }
 
-void cbc_decrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                 std::size_t count) {
-    cbc64_decrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out, count);
+void cbc_decrypt(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                 std::uint8_t* out, std::size_t count) {
+    cbc64_decrypt(static_cast<const TDES_KEY_SCHEDULE*>(schedule), crypt_words, chain, in, out,
+                  count);
 }
 
 }  // namespace
 
-Status TripleDesSetKey(std::uint32_t key_length, TDES_KEY_SCHEDULE* schedule, const std::uint8_t* key,
-                       std::uint32_t direction) noexcept {
+Status TripleDesSetKey(std::uint32_t key_length, TDES_KEY_SCHEDULE* schedule,
+                       const std::uint8_t* key, std::uint32_t direction) noexcept {
     if (key_length != 16 && key_length != 24) return kTripleDesSetKeyLength;
     const std::uint8_t* k1 = key;
     const std::uint8_t* k2 = key + 8;
@@ -67,14 +73,23 @@ Status TripleDesSetKey(std::uint32_t key_length, TDES_KEY_SCHEDULE* schedule, co
     return kOk;
 }
 
-void TripleDesBlock(const TDES_KEY_SCHEDULE* schedule, const std::uint8_t in[8], std::uint8_t out[8]) noexcept {
+void TripleDesBlock(const TDES_KEY_SCHEDULE* schedule, const std::uint8_t in[8],
+                    std::uint8_t out[8]) noexcept {
     std::uint32_t left = load_be32(in), right = load_be32(in + 4);
     crypt_words(schedule, left, right);
     store_be32(out, left);
     store_be32(out + 4, right);
 }
 
-const BlockCipherOps kTripleDesOps{Module::TripleDes, 8,       &set_encrypt_key, &set_decrypt_key, &blocks,
-                                   &blocks,           nullptr, &cbc_encrypt,     &cbc_decrypt};
+const BlockCipherOps kTripleDesOps{.module = Module::TripleDes,
+                                   .block_length = 8,
+                                   .set_encrypt_key = &set_encrypt_key,
+                                   .set_decrypt_key = &set_decrypt_key,
+                                   .encrypt_blocks = &blocks,
+                                   .decrypt_blocks = &blocks,
+                                   .ctr_blocks = nullptr,
+                                   .cbc_encrypt_blocks = &cbc_encrypt,
+                                   .cbc_decrypt_blocks = &cbc_decrypt,
+                                   .schedule_matches = nullptr};
 
 }  // namespace zlc::cipher

@@ -23,9 +23,12 @@ const EVP_CIPHER* aes(std::uint32_t key_length, const char* mode) {
     return EVP_get_cipherbyname(name.c_str());
 }
 
-const EVP_CIPHER* tdes_ecb(std::uint32_t key_length) { return key_length == 16 ? EVP_des_ede_ecb() : EVP_des_ede3_ecb(); }
+const EVP_CIPHER* tdes_ecb(std::uint32_t key_length) {
+    return key_length == 16 ? EVP_des_ede_ecb() : EVP_des_ede3_ecb();
+}
 
-Status set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t decrypt) {
+Status set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+               std::uint32_t decrypt) {
     auto* s = static_cast<EvpSchedule*>(schedule);
     if (key_length > sizeof(s->key)) return 1;
     s->key_length = key_length;
@@ -33,16 +36,21 @@ Status set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length
     std::memcpy(s->key, key, key_length);
     return kOk;
 }
-Status set_encrypt_key(void* s, const std::uint8_t* k, std::uint32_t n, std::uint32_t) { return set_key(s, k, n, 0); }
-Status set_decrypt_key(void* s, const std::uint8_t* k, std::uint32_t n, std::uint32_t) { return set_key(s, k, n, 1); }
+Status set_encrypt_key(void* s, const std::uint8_t* k, std::uint32_t n, std::uint32_t) {
+    return set_key(s, k, n, 0);
+}
+Status set_decrypt_key(void* s, const std::uint8_t* k, std::uint32_t n, std::uint32_t) {
+    return set_key(s, k, n, 1);
+}
 
-void run(const EVP_CIPHER* type, const EvpSchedule* s, const std::uint8_t* iv, bool encrypt, const std::uint8_t* in,
-         std::uint8_t* out, std::size_t length) {
+void run(const EVP_CIPHER* type, const EvpSchedule* s, const std::uint8_t* iv, bool encrypt,
+         const std::uint8_t* in, std::uint8_t* out, std::size_t length) {
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
     int n = 0;
     if (ctx == nullptr || EVP_CipherInit_ex(ctx, type, nullptr, s->key, iv, encrypt ? 1 : 0) != 1 ||
         EVP_CIPHER_CTX_set_padding(ctx, 0) != 1 ||
-        EVP_CipherUpdate(ctx, out, &n, in, static_cast<int>(length)) != 1 || static_cast<std::size_t>(n) != length) {
+        EVP_CipherUpdate(ctx, out, &n, in, static_cast<int>(length)) != 1 ||
+        static_cast<std::size_t>(n) != length) {
         EVP_CIPHER_CTX_free(ctx);
         throw std::runtime_error("OpenSSL cipher failed");
     }
@@ -56,7 +64,8 @@ void blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std
         std::memset(out, 0, count * Block);
         return;
     }
-    run(Block == 16 ? aes(s->key_length, "ECB") : tdes_ecb(s->key_length), s, nullptr, Encrypt, in, out, count * Block);
+    run(Block == 16 ? aes(s->key_length, "ECB") : tdes_ecb(s->key_length), s, nullptr, Encrypt, in,
+        out, count * Block);
 }
 
 void add_blocks(std::uint8_t* counter, std::size_t count) {
@@ -67,16 +76,16 @@ void add_blocks(std::uint8_t* counter, std::size_t count) {
     }
 }
 
-void ctr_blocks(const void* schedule, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
-                std::size_t count) {
+void ctr_blocks(const void* schedule, std::uint8_t* counter, const std::uint8_t* in,
+                std::uint8_t* out, std::size_t count) {
     const auto* s = static_cast<const EvpSchedule*>(schedule);
     run(aes(s->key_length, "CTR"), s, counter, true, in, out, count * 16);
     add_blocks(counter, count);
 }
 
 template <bool Encrypt>
-void cbc_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                std::size_t count) {
+void cbc_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                std::uint8_t* out, std::size_t count) {
     const auto* s = static_cast<const EvpSchedule*>(schedule);
     std::uint8_t next[16];
     if (!Encrypt) std::memcpy(next, in + (count - 1) * 16, 16);
@@ -86,16 +95,14 @@ void cbc_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* i
 
 }  // namespace
 
-const cipher::BlockCipherOps kEvpAesOps{Module::Aes,          16,
-                                        set_encrypt_key,      set_decrypt_key,
-                                        blocks<true, 16>,     blocks<false, 16>,
-                                        ctr_blocks,           cbc_blocks<true>,
-                                        cbc_blocks<false>};
-const cipher::BlockCipherOps kEvpAesGenericOps{Module::Aes,      16,      set_encrypt_key, set_decrypt_key,
-                                               blocks<true, 16>, blocks<false, 16>, nullptr, nullptr,
-                                               nullptr};
-const cipher::BlockCipherOps kEvpTdesOps{Module::TripleDes, 8,       set_encrypt_key, set_decrypt_key,
-                                         blocks<true, 8>,   blocks<false, 8>, nullptr, nullptr,
-                                         nullptr};
+const cipher::BlockCipherOps kEvpAesOps{
+    Module::Aes,       16,         set_encrypt_key,  set_decrypt_key,   blocks<true, 16>,
+    blocks<false, 16>, ctr_blocks, cbc_blocks<true>, cbc_blocks<false>, nullptr};
+const cipher::BlockCipherOps kEvpAesGenericOps{
+    Module::Aes,       16,      set_encrypt_key, set_decrypt_key, blocks<true, 16>,
+    blocks<false, 16>, nullptr, nullptr,         nullptr,         nullptr};
+const cipher::BlockCipherOps kEvpTdesOps{
+    Module::TripleDes, 8,       set_encrypt_key, set_decrypt_key, blocks<true, 8>,
+    blocks<false, 8>,  nullptr, nullptr,         nullptr,         nullptr};
 
 }  // namespace zlc::test
