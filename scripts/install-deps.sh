@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev libgmp-dev libcrypto++-dev librhash-dev
+  clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk
   xvfb xauth
 )
