@@ -17,6 +17,7 @@ constexpr Status kAddWordGrowth = st(op::kAddWord, REASON_GROWTH_FAILED);
 constexpr Status kAddWordSet = st(op::kAddWord, REASON_SET_WORD_FAILED);
 constexpr Status kSubWordNull = st(op::kSubWord, REASON_NULL_ARGUMENT);
 constexpr Status kSubWordSet = st(op::kSubWord, REASON_SET_WORD_FAILED);
+constexpr Status kSubWordStatic = st(op::kSubWord, REASON_GROWTH_FAILED);
 constexpr Status kMtpWordNull = st(op::kMtpWord, REASON_NULL_ARGUMENT);
 constexpr Status kMtpWordGrowth = st(op::kMtpWord, REASON_GROWTH_FAILED);
 constexpr Status kLeftShiftNull = st(op::kLeftShift, REASON_NULL_ARGUMENT);
@@ -30,6 +31,7 @@ constexpr std::uint32_t kWordFailed = 0xFFFFFFFFu;
 
 Status left_shift(BIGINT* r, const BIGINT* a, std::int32_t k) noexcept {
     if (r == nullptr || a == nullptr || k < 0) return kLeftShiftNull;
+    if (!writable(r)) return kLeftShiftGrowth;
     if (is_zero(a)) {
         r->length = 0;
         return kOk;
@@ -59,6 +61,7 @@ Status right_shift(BIGINT* r, const BIGINT* a, std::int32_t k) noexcept {
     if (r == nullptr || a == nullptr || k < 0) return kRightShiftNull;
     const std::int32_t nw = k / 32;
     const std::int32_t nb = k % 32;
+    if (!writable(r)) return kRightShiftGrowth;
     if (nw >= a->length) {
         r->length = 0;
         return kOk;
@@ -116,6 +119,7 @@ Status add_word(BIGINT* n, std::uint32_t w) noexcept {
     if (n == nullptr) return kAddWordNull;
     if (w == 0) return kOk;
     if (is_zero(n)) return set_word(n, w) == kOk ? kOk : kAddWordSet;
+    if (!writable(n)) return kAddWordGrowth;
     const std::int32_t len = n->length;
     // A carry leaves the top when the top word is full, or when it is word 0 and overflows.
     const bool may_carry =
@@ -133,6 +137,7 @@ Status sub_word(BIGINT* n, std::uint32_t w) noexcept {
     if (n == nullptr) return kSubWordNull;
     if (w == 0) return kOk;
     if (is_zero(n)) return set_word(n, w) == kOk ? kOk : kSubWordSet;
+    if (!writable(n)) return kSubWordStatic;
     if (n->length == 1 && n->words[0] < w) {
         n->words[0] = w - n->words[0];
         return kOk;
@@ -145,6 +150,7 @@ Status sub_word(BIGINT* n, std::uint32_t w) noexcept {
 Status mtp_word(BIGINT* n, std::uint32_t w) noexcept {
     if (n == nullptr) return kMtpWordNull;
     if (is_zero(n)) return kOk;
+    if (!writable(n)) return kMtpWordGrowth;
     if (w == 0) {
         n->length = 0;
         return kOk;

@@ -35,6 +35,11 @@ std::uint32_t g_one_word = 1;
 BIGINT g_one{&g_one_word, 1, 1, BIGINT_FLAG_STATIC};
 BIGINT g_zero{nullptr, 0, 0, BIGINT_FLAG_STATIC};
 
+// The process-wide constants stay as they are whatever a caller passes them to.
+bool shared_constant(const BIGINT* n) {
+    return n == &g_one || n == &g_zero;
+}
+
 int hex_value(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -58,8 +63,8 @@ char* alloc_text(std::size_t bytes) {
 }  // namespace
 
 bool grow(BIGINT* n, std::int64_t words) noexcept {
-    if (words <= n->capacity) return (n->flags & BIGINT_FLAG_STATIC) == 0;
-    if ((n->flags & BIGINT_FLAG_STATIC) != 0 || words > kMaxWords) return false;
+    if (words <= n->capacity) return writable(n);
+    if (!writable(n) || words > kMaxWords) return false;
     auto* fresh =
         static_cast<std::uint32_t*>(mem::alloc_zeroed(static_cast<std::size_t>(words) * 4));
     if (fresh == nullptr) return false;
@@ -92,6 +97,7 @@ BIGINT* new_bigint() noexcept {
 
 Status init(BIGINT* n) noexcept {
     if (n == nullptr) return kInitNull;
+    if (shared_constant(n)) return kOk;
     if ((n->flags & (BIGINT_FLAG_HEAP | BIGINT_FLAG_STATIC | BIGINT_FLAG_INIT)) != 0)
         std::memset(n, 0, sizeof(*n));
     n->flags |= BIGINT_FLAG_INIT;
@@ -99,7 +105,7 @@ Status init(BIGINT* n) noexcept {
 }
 
 void clear(BIGINT* n) noexcept {
-    if (n == nullptr) return;
+    if (n == nullptr || shared_constant(n)) return;
     drop_storage(n);
     n->length = 0;
     n->capacity = 0;
@@ -107,6 +113,7 @@ void clear(BIGINT* n) noexcept {
 
 Status free(BIGINT* n) noexcept {
     if (n == nullptr) return kFreeNull;
+    if (shared_constant(n)) return kOk;
     clear(n);
     if ((n->flags & BIGINT_FLAG_HEAP) != 0) mem::free_record(n);
     return kOk;
@@ -134,7 +141,7 @@ BIGINT* dup(const BIGINT* src) noexcept {
 }
 
 void swap(BIGINT* a, BIGINT* b) noexcept {
-    if (a == nullptr || b == nullptr) return;
+    if (a == nullptr || b == nullptr || shared_constant(a) || shared_constant(b)) return;
     const BIGINT t = *a;
     a->words = b->words;
     a->length = b->length;
@@ -324,8 +331,8 @@ Status set_word(BIGINT* n, std::uint32_t w) noexcept {
 Status set_bit(BIGINT* n, std::int32_t i) noexcept {
     if (n == nullptr || i < 0) return kSetBitNull;
     const std::int32_t word = i / 32;
+    if (!grow(n, static_cast<std::int64_t>(word) + 1)) return kSetBitGrowth;
     if (word >= n->length) {
-        if (!grow(n, static_cast<std::int64_t>(word) + 1)) return kSetBitGrowth;
         std::memset(n->words + n->length, 0, static_cast<std::size_t>(word + 1 - n->length) * 4);
         n->length = word + 1;
     }

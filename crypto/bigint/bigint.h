@@ -42,6 +42,11 @@ inline constexpr std::int32_t kMaxWords = ZLC_BIGINT_MAX_WORDS;
 inline bool is_zero(const BIGINT* n) noexcept {
     return n->length == 0;
 }
+// Static records (the shared constants, and records their words were swapped into) are never
+// written: every operation refuses one as its result, like a record that cannot grow.
+inline bool writable(const BIGINT* n) noexcept {
+    return (n->flags & BIGINT_FLAG_STATIC) == 0;
+}
 inline bool is_odd(const BIGINT* n) noexcept {
     return n->length > 0 && (n->words[0] & 1u) != 0;
 }

@@ -65,6 +65,10 @@ Status div(BIGINT* quotient, BIGINT* remainder, const BIGINT* a, const BIGINT* d
            BIGINT_POOL* pool) noexcept {
     if (a == nullptr || d == nullptr) return kDivNull;
     if (is_zero(d)) return kDivByZero;
+    // Refused before any work, so neither output is changed.
+    if ((quotient != nullptr && !writable(quotient)) ||
+        (remainder != nullptr && !writable(remainder)))
+        return kDivAlloc;
     Scratch scratch(pool);
     BIGINT* snum = scratch.take();
     BIGINT* sdiv = scratch.take();

@@ -214,6 +214,7 @@ Status mtp(BIGINT* r, const BIGINT* a, const BIGINT* b, BIGINT_POOL* pool) noexc
 
 Status sqr(BIGINT* r, const BIGINT* a, BIGINT_POOL* pool) noexcept {
     if (a == nullptr || r == nullptr) return kSqrNull;
+    if (!writable(r)) return kSqrGrowth;
     if (is_zero(a)) {
         r->length = 0;
         return kOk;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/bigint/bigint_support.h"
 #include "tests/support/hex.h"
 #include "tests/support/library_seams.h"
-#include "tests/bigint/bigint_support.h"
 
 namespace {
 
@@ -93,6 +93,96 @@ TEST(BigintRecord, GrowthBeyondTheLimitOrOfAConstantFails) {
     EXPECT_EQ(ZLC_Copy_BIGINT(&zero_copy, ZLC_Value_One_BIGINT()), 0x041F0016u);
 }
 
+// A static record is refused as a result like a record that cannot grow, and left as it was.
+TEST(BigintRecord, StaticResultRecordsAreRefusedAndUnchanged) {
+    Big seven = hex_big("07");
+    Big zero = new_big();
+    zlc::test::Pool pool = new_pool();
+    struct Case {
+        const char* name;
+        uint32_t expected;
+        uint32_t (*run)(BIGINT* r, const BIGINT* seven, const BIGINT* zero, BIGINT_POOL* pool);
+    };
+    const Case cases[] = {
+        {"Set_Bit", 0x04210016u,
+         [](BIGINT* r, const BIGINT*, const BIGINT*, BIGINT_POOL*) {
+             return ZLC_Set_BIGINT_Bit(r, 1);
+         }},
+        {"Set_Bit inside", 0x04210016u,
+         [](BIGINT* r, const BIGINT*, const BIGINT*, BIGINT_POOL*) {
+             return ZLC_Set_BIGINT_Bit(r, 0);
+         }},
+        {"Mtp_Word", 0x04050016u,
+         [](BIGINT* r, const BIGINT*, const BIGINT*, BIGINT_POOL*) {
+             return ZLC_Mtp_BIGINT_Word(r, 3);
+         }},
+        {"Mtp_Word by zero", 0x04050016u,
+         [](BIGINT* r, const BIGINT*, const BIGINT*, BIGINT_POOL*) {
+             return ZLC_Mtp_BIGINT_Word(r, 0);
+         }},
+        {"Sub_Word below", 0x04040016u,
+         [](BIGINT* r, const BIGINT*, const BIGINT*, BIGINT_POOL*) {
+             return ZLC_Sub_BIGINT_Word(r, 5);
+         }},
+        {"Sub_Word", 0x04040016u,
+         [](BIGINT* r, const BIGINT*, const BIGINT*, BIGINT_POOL*) {
+             return ZLC_Sub_BIGINT_Word(r, 1);
+         }},
+        {"Add_Word", 0x04030016u,
+         [](BIGINT* r, const BIGINT*, const BIGINT*, BIGINT_POOL*) {
+             return ZLC_Add_BIGINT_Word(r, 1);
+         }},
+        {"Sqr of zero", 0x04110016u,
+         [](BIGINT* r, const BIGINT*, const BIGINT* z, BIGINT_POOL* p) {
+             return ZLC_Sqr_BIGINT(r, z, p);
+         }},
+        {"Div quotient", 0x0410003Au,
+         [](BIGINT* r, const BIGINT* s, const BIGINT*, BIGINT_POOL* p) {
+             return ZLC_Div_BIGINT(r, nullptr, s, s, p);
+         }},
+        {"Div remainder", 0x0410003Au,
+         [](BIGINT* r, const BIGINT* s, const BIGINT* z, BIGINT_POOL* p) {
+             return ZLC_Div_BIGINT(nullptr, r, z, s, p);
+         }},
+        {"Copy", 0x041F0016u,
+         [](BIGINT* r, const BIGINT* s, const BIGINT*, BIGINT_POOL*) {
+             return ZLC_Copy_BIGINT(r, s);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        uint32_t word = 1;
+        BIGINT one{&word, 1, 1, BIGINT_FLAG_STATIC};
+        EXPECT_EQ(c.run(&one, seven.get(), zero.get(), pool.get()), c.expected);
+        EXPECT_EQ(word, 1u);
+        EXPECT_EQ(one.length, 1);
+        EXPECT_EQ(one.words, &word);
+    }
+
+    // The shared constant itself: a 3 here would break every later inverse.
+    auto* shared = const_cast<BIGINT*>(ZLC_Value_One_BIGINT());
+    EXPECT_EQ(ZLC_Set_BIGINT_Bit(shared, 1), 0x04210016u);
+    EXPECT_EQ(ZLC_Mtp_BIGINT_Word(shared, 3), 0x04050016u);
+    EXPECT_EQ(ZLC_Sub_BIGINT_Word(shared, 5), 0x04040016u);
+    // Life-cycle calls leave both constants as they are.
+    EXPECT_EQ(ZLC_Init_BIGINT(shared), 0u);
+    ZLC_Clear_BIGINT(shared);
+    EXPECT_EQ(ZLC_Free_BIGINT(shared), 0u);
+    Big two = hex_big("02");
+    ZLC_Swap_BIGINT(shared, two.get());
+    auto* shared_zero = const_cast<BIGINT*>(ZLC_Value_Zero_BIGINT());
+    ZLC_Clear_BIGINT(shared_zero);
+    EXPECT_EQ(ZLC_Free_BIGINT(shared_zero), 0u);
+    EXPECT_EQ(hex_of(two.get()), "02");
+    EXPECT_EQ(ZLC_Get_BIGINT_Word(ZLC_Value_One_BIGINT()), 1u);
+    EXPECT_EQ(ZLC_Value_One_BIGINT()->flags, BIGINT_FLAG_STATIC);
+    EXPECT_EQ(ZLC_Value_Zero_BIGINT()->flags, BIGINT_FLAG_STATIC);
+    Big r = new_big();
+    Big three = hex_big("03");
+    ASSERT_EQ(ZLC_Mod_Inverse_BIGINT(r.get(), three.get(), seven.get(), pool.get()), 0u);
+    EXPECT_EQ(hex_of(r.get()), "05");
+}
+
 TEST(BigintRecord, AllocationFailuresLeaveNothingBehind) {
     Big n = hex_big("1234");
     {
@@ -140,9 +230,13 @@ TEST(BigintConversion, ByteStrings) {
         EXPECT_EQ(n->flags, BIGINT_FLAG_HEAP);
         uint8_t out[32];
         int32_t w = ZLC_BIGINT_To_Binary(n.get(), out);
-        EXPECT_EQ(zlc::test::to_hex(out, static_cast<size_t>(w)), zlc::test::to_hex(from_hex(c.signed_form))) << c.in;
+        EXPECT_EQ(zlc::test::to_hex(out, static_cast<size_t>(w)),
+                  zlc::test::to_hex(from_hex(c.signed_form)))
+            << c.in;
         w = ZLC_BIGINT_To_Binary_Unsigned(n.get(), out);
-        EXPECT_EQ(zlc::test::to_hex(out, static_cast<size_t>(w)), zlc::test::to_hex(from_hex(c.unsigned_form))) << c.in;
+        EXPECT_EQ(zlc::test::to_hex(out, static_cast<size_t>(w)),
+                  zlc::test::to_hex(from_hex(c.unsigned_form)))
+            << c.in;
     }
     // Into a caller's record, which is reused.
     Big target = hex_big("FFFFFFFFFFFFFFFFFFFF");
@@ -169,7 +263,8 @@ TEST(BigintConversion, Text) {
         {"00000000FF", 1, "FF", "255"},
         {"12345g678", 1, "012345", "74565"},
         {"DE0B6B3A7640000", 2, "0DE0B6B3A7640000", "1000000000000000000"},
-        {"FFFFFFFFFFFFFFFFFFFFFFFF", 3, "FFFFFFFFFFFFFFFFFFFFFFFF", "79228162514264337593543950335"},
+        {"FFFFFFFFFFFFFFFFFFFFFFFF", 3, "FFFFFFFFFFFFFFFFFFFFFFFF",
+         "79228162514264337593543950335"},
     };
     for (const Case& c : cases) {
         Big n = hex_big(c.in);
@@ -271,10 +366,12 @@ TEST(BigintPool, CallerErrorsAreRefused) {
     auto pool = new_pool();
     EXPECT_EQ(ZLC_Get_BIGINT_Pool(pool.get()), nullptr);  // no frame open
     EXPECT_EQ(ZLC_Finish_BIGINT_Pool(pool.get()), 0x041C0049u);
-    for (int i = 0; i < ZLC_BIGINT_POOL_MAX_FRAMES; ++i) ASSERT_EQ(ZLC_Start_BIGINT_Pool(pool.get()), 0u);
+    for (int i = 0; i < ZLC_BIGINT_POOL_MAX_FRAMES; ++i)
+        ASSERT_EQ(ZLC_Start_BIGINT_Pool(pool.get()), 0u);
     EXPECT_EQ(ZLC_Start_BIGINT_Pool(pool.get()), 0x041B0049u);
     EXPECT_EQ(pool->depth, ZLC_BIGINT_POOL_MAX_FRAMES - 1);
-    for (int i = 0; i < ZLC_BIGINT_POOL_MAX_FRAMES; ++i) ASSERT_EQ(ZLC_Finish_BIGINT_Pool(pool.get()), 0u);
+    for (int i = 0; i < ZLC_BIGINT_POOL_MAX_FRAMES; ++i)
+        ASSERT_EQ(ZLC_Finish_BIGINT_Pool(pool.get()), 0u);
     EXPECT_EQ(ZLC_Finish_BIGINT_Pool(pool.get()), 0x041C0049u);
 
     EXPECT_EQ(ZLC_Start_BIGINT_Pool(nullptr), 0x041B0049u);
