@@ -264,9 +264,10 @@ bool usable(const BLOCK_CIPHER_UNIT* unit) {
     const std::uint32_t b = unit->block_length;
     const std::uint8_t mode = unit->mode;
     return unit->initialised == kInitialisedMarker && unit->process != nullptr &&
-           unit->key_schedule != nullptr && b != 0 && unit->block_mask == b - 1 &&
-           unit->iv_length <= kMaxBlock && unit->pending_count < b && unit->held <= 1 &&
-           unit->stream_pos == 0 && (mode == kModeEcb || mode == kModeCbc || enciphers_only(mode));
+           unit->key_schedule != nullptr && b != 0 && b <= kMaxBlock && (b & (b - 1)) == 0 &&
+           unit->block_mask == b - 1 && unit->iv_length <= kMaxBlock && unit->pending_count < b &&
+           unit->held <= 1 && unit->stream_pos == 0 &&
+           (mode == kModeEcb || mode == kModeCbc || enciphers_only(mode));
 }
 
 bool overlapping(const std::uint8_t* out, const std::uint8_t* in, std::uint32_t n,
@@ -312,6 +313,43 @@ Status update_core(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::uint32_t* wr
     return kOk;
 }
 
+// In-place decryption behind a held block: each block's plaintext belongs one block further on,
+// where the next ciphertext block still waits. So a chunk at a time is decrypted into a bounce
+// buffer and written back one block on, the previously held block in front; only the chunk's own
+// ciphertext, already read, is overwritten. Nothing is pending here (the caller gathered it).
+Status update_in_place_behind_held(BLOCK_CIPHER_UNIT* unit, std::uint8_t* buffer,
+                                   std::uint32_t* written, std::uint32_t n) {
+    const std::uint32_t b = unit->block_length;
+    const std::uint32_t rest = n & unit->block_mask;
+    const std::uint32_t whole = n - rest;
+    constexpr std::uint32_t kChunk = kChunkBytes;
+    std::uint8_t carry[kMaxBlock];
+    std::uint8_t bounce[kChunkBytes];
+    mem::WipeOnExit wipe_carry(carry);
+    mem::WipeOnExit wipe_bounce(bounce);
+    std::memcpy(carry, unit->held_block, b);
+    for (std::uint32_t at = 0; at < whole;) {
+        const std::uint32_t length = whole - at < kChunk ? whole - at : kChunk;
+        if (unit->process(unit, bounce, buffer + at, length) != kOk) return kHoldFailed;
+        std::memcpy(buffer + at, carry, b);
+        std::memcpy(buffer + at + b, bounce, length - b);
+        std::memcpy(carry, bounce + length - b, b);
+        at += length;
+    }
+    std::memcpy(unit->pending, buffer + whole, rest);
+    unit->pending_count = rest;
+    if (rest == 0) {
+        std::memcpy(unit->held_block, carry, b);
+        *written = whole;
+        return kOk;
+    }
+    // A partial block follows: the last whole block is not the message's last, so it goes out too.
+    std::memcpy(buffer + whole, carry, b);
+    unit->held = 0;
+    *written = whole + b;
+    return kOk;
+}
+
 // Decryption with padding: the last whole block decrypted so far stays in `held_block` until
 // more data or Final shows whether it carries the padding.
 Status update_holding_back(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::uint32_t* written,
@@ -319,43 +357,22 @@ Status update_holding_back(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, std::uint
     const std::uint32_t b = unit->block_length;
     if (b > 32) return kHoldBlockLength;
     const bool had_held = unit->held == 1;
-    std::uint32_t produced = 0;
-    if (!in_place) {
-        std::uint32_t emitted = 0;
-        if (had_held) {
-            std::memcpy(out, unit->held_block, b);
-            emitted = b;
-        }
-        if (update_core(unit, out + emitted, &produced, in, n) != kOk) return kHoldFailed;
-        if (b > 1 && unit->pending_count == 0) {
-            produced -= b;
-            std::memcpy(unit->held_block, out + emitted + produced, b);
-            unit->held = 1;
-        } else {
-            unit->held = 0;
-        }
-        *written = produced + emitted;
-        return kOk;
+    if (in_place && had_held) return update_in_place_behind_held(unit, out, written, n);
+    std::uint32_t emitted = 0;
+    if (had_held) {
+        std::memcpy(out, unit->held_block, b);
+        emitted = b;
     }
-    // In place the output trails the input by the held block: decrypt in place, then move the
-    // result behind the previously held block, kept meanwhile in a one-block bounce buffer.
-    std::uint8_t previous[32];
-    mem::WipeOnExit wipe(previous);
-    std::memcpy(previous, unit->held_block, b);
-    if (update_core(unit, out, &produced, out, n) != kOk) return kHoldFailed;
+    std::uint32_t produced = 0;
+    if (update_core(unit, out + emitted, &produced, in, n) != kOk) return kHoldFailed;
     if (b > 1 && unit->pending_count == 0) {
         produced -= b;
-        std::memcpy(unit->held_block, out + produced, b);
+        std::memcpy(unit->held_block, out + emitted + produced, b);
         unit->held = 1;
     } else {
         unit->held = 0;
     }
-    if (had_held) {
-        std::memmove(out + b, out, produced);
-        std::memcpy(out, previous, b);
-        produced += b;
-    }
-    *written = produced;
+    *written = produced + emitted;
     return kOk;
 }
 

@@ -33,7 +33,9 @@ struct Descriptor {
 const Descriptor kAesDescriptors[] = {{"fast paths", &zlc::test::kEvpAesOps},
                                       {"generic paths", &zlc::test::kEvpAesGenericOps}};
 
-uint32_t aes_id(size_t key_length) { return ZLC_AES_128 + static_cast<uint32_t>(key_length / 8 - 2) * 0x100; }
+uint32_t aes_id(size_t key_length) {
+    return ZLC_AES_128 + static_cast<uint32_t>(key_length / 8 - 2) * 0x100;
+}
 
 // Every way of feeding a message: one Update, two pieces split at each offset, one byte at a time.
 std::vector<std::vector<size_t>> splits(size_t length) {
@@ -52,7 +54,8 @@ TEST(ModeEngine, Sp800_38aExamplesForEverySplitAndPath) {
     for (const auto& record : zlc::test::read_vector_file("cipher/sp800_38a_examples.txt")) {
         const auto mode = modes.find(record.at("MODE"));
         if (mode == modes.end()) continue;  // CFB8: a width the unit refuses
-        const Bytes key = from_hex(record.at("KEY")), pt = from_hex(record.at("PT")), ct = from_hex(record.at("CT"));
+        const Bytes key = from_hex(record.at("KEY")), pt = from_hex(record.at("PT")),
+                    ct = from_hex(record.at("CT"));
         const Bytes iv = record.has("IV") ? from_hex(record.at("IV")) : Bytes{};
         const uint32_t id = aes_id(key.size()) + mode->second + ZLC_NO_PADDING;
         for (const auto& d : kAesDescriptors) {
@@ -67,7 +70,9 @@ TEST(ModeEngine, Sp800_38aExamplesForEverySplitAndPath) {
                 const Outcome padded = run_unit(id - ZLC_NO_PADDING, true, key, iv, pt);
                 ASSERT_EQ(padded.out.size(), pt.size() + 16);
                 EXPECT_EQ(to_hex(Bytes(padded.out.begin(), padded.out.begin() + 64)), to_hex(ct));
-                EXPECT_EQ(to_hex(run_unit(id - ZLC_NO_PADDING, false, key, iv, padded.out, {33}).out), to_hex(pt));
+                EXPECT_EQ(
+                    to_hex(run_unit(id - ZLC_NO_PADDING, false, key, iv, padded.out, {33}).out),
+                    to_hex(pt));
             }
         }
         ++checked;
@@ -76,12 +81,15 @@ TEST(ModeEngine, Sp800_38aExamplesForEverySplitAndPath) {
 }
 
 // OpenSSL's full modes as the reference: same key, IV, message and padding rule.
-Bytes openssl_mode(const char* name, bool encrypt, bool pad, const Bytes& key, const Bytes& iv, const Bytes& in) {
+Bytes openssl_mode(const char* name, bool encrypt, bool pad, const Bytes& key, const Bytes& iv,
+                   const Bytes& in) {
     const EVP_CIPHER* type = EVP_get_cipherbyname(name);
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
     Bytes out(in.size() + 32);
     int n = 0, m = 0;
-    EXPECT_EQ(EVP_CipherInit_ex(ctx, type, nullptr, key.data(), iv.empty() ? nullptr : iv.data(), encrypt), 1);
+    EXPECT_EQ(EVP_CipherInit_ex(ctx, type, nullptr, key.data(), iv.empty() ? nullptr : iv.data(),
+                                encrypt),
+              1);
     EVP_CIPHER_CTX_set_padding(ctx, pad ? 1 : 0);
     EXPECT_EQ(EVP_CipherUpdate(ctx, out.data(), &n, in.data(), static_cast<int>(in.size())), 1);
     EXPECT_EQ(EVP_CipherFinal_ex(ctx, out.data() + n, &m), 1);
@@ -102,17 +110,25 @@ TEST(ModeEngine, MatchesOpenSslOnRandomMessagesAndSplits) {
         {"AES-128-ECB", ZLC_AES_128 + ZLC_MODE_ECB, Family::Aes, &zlc::test::kEvpAesOps, true},
         {"AES-128-ECB", ZLC_AES_128 + ZLC_MODE_ECB + 1, Family::Aes, &zlc::test::kEvpAesOps, false},
         {"AES-192-CBC", ZLC_AES_192 + ZLC_MODE_CBC, Family::Aes, &zlc::test::kEvpAesOps, true},
-        {"AES-256-CBC", ZLC_AES_256 + ZLC_MODE_CBC, Family::Aes, &zlc::test::kEvpAesGenericOps, true},
-        {"AES-128-CBC", ZLC_AES_128 + ZLC_MODE_CBC + 1, Family::Aes, &zlc::test::kEvpAesGenericOps, false},
+        {"AES-256-CBC", ZLC_AES_256 + ZLC_MODE_CBC, Family::Aes, &zlc::test::kEvpAesGenericOps,
+         true},
+        {"AES-128-CBC", ZLC_AES_128 + ZLC_MODE_CBC + 1, Family::Aes, &zlc::test::kEvpAesGenericOps,
+         false},
         {"AES-128-CFB", ZLC_AES_128 + ZLC_MODE_CFB + 1, Family::Aes, &zlc::test::kEvpAesOps, false},
         {"AES-128-OFB", ZLC_AES_128 + ZLC_MODE_OFB + 1, Family::Aes, &zlc::test::kEvpAesOps, false},
         {"AES-128-CTR", ZLC_AES_128 + ZLC_MODE_CTR + 1, Family::Aes, &zlc::test::kEvpAesOps, false},
-        {"AES-256-CTR", ZLC_AES_256 + ZLC_MODE_CTR + 1, Family::Aes, &zlc::test::kEvpAesGenericOps, false},
-        {"DES-EDE3-ECB", ZLC_TDES_3KEY + ZLC_MODE_ECB, Family::TripleDes, &zlc::test::kEvpTdesOps, true},
-        {"DES-EDE-ECB", ZLC_TDES_2KEY + ZLC_MODE_ECB + 1, Family::TripleDes, &zlc::test::kEvpTdesOps, false},
-        {"DES-EDE3-CBC", ZLC_TDES_3KEY + ZLC_MODE_CBC, Family::TripleDes, &zlc::test::kEvpTdesOps, true},
-        {"DES-EDE3-CFB", ZLC_TDES_3KEY + ZLC_MODE_CFB64 + 1, Family::TripleDes, &zlc::test::kEvpTdesOps, false},
-        {"DES-EDE3-OFB", ZLC_TDES_3KEY_ALT + ZLC_MODE_OFB + 1, Family::TripleDes, &zlc::test::kEvpTdesOps, false},
+        {"AES-256-CTR", ZLC_AES_256 + ZLC_MODE_CTR + 1, Family::Aes, &zlc::test::kEvpAesGenericOps,
+         false},
+        {"DES-EDE3-ECB", ZLC_TDES_3KEY + ZLC_MODE_ECB, Family::TripleDes, &zlc::test::kEvpTdesOps,
+         true},
+        {"DES-EDE-ECB", ZLC_TDES_2KEY + ZLC_MODE_ECB + 1, Family::TripleDes,
+         &zlc::test::kEvpTdesOps, false},
+        {"DES-EDE3-CBC", ZLC_TDES_3KEY + ZLC_MODE_CBC, Family::TripleDes, &zlc::test::kEvpTdesOps,
+         true},
+        {"DES-EDE3-CFB", ZLC_TDES_3KEY + ZLC_MODE_CFB64 + 1, Family::TripleDes,
+         &zlc::test::kEvpTdesOps, false},
+        {"DES-EDE3-OFB", ZLC_TDES_3KEY_ALT + ZLC_MODE_OFB + 1, Family::TripleDes,
+         &zlc::test::kEvpTdesOps, false},
     };
     std::mt19937_64 rng(5);
     for (const auto& c : configs) {
@@ -126,12 +142,14 @@ TEST(ModeEngine, MatchesOpenSslOnRandomMessagesAndSplits) {
             const Bytes pt = random_bytes(length, rng());
             std::vector<size_t> pieces;
             for (int i = 0; i < 4; ++i) pieces.push_back(rng() % (length / 2 + 1));
-            SCOPED_TRACE(testing::Message() << c.openssl << " length " << length << " trial " << trial);
+            SCOPED_TRACE(testing::Message()
+                         << c.openssl << " length " << length << " trial " << trial);
             const Bytes ct = openssl_mode(c.openssl, true, c.padded, key, iv, pt);
             const Outcome enc = run_unit(c.id, true, key, iv, pt, pieces);
             EXPECT_EQ(enc.final_status, 0u);
             EXPECT_EQ(to_hex(enc.out), to_hex(ct));
-            const Outcome dec = run_unit(c.id | (c.padded ? 0 : ZLC_NO_PADDING), false, key, iv, ct, pieces);
+            const Outcome dec =
+                run_unit(c.id | (c.padded ? 0 : ZLC_NO_PADDING), false, key, iv, ct, pieces);
             EXPECT_EQ(dec.final_status, 0u);
             EXPECT_EQ(to_hex(dec.out), to_hex(pt));
         }
@@ -142,21 +160,25 @@ TEST(ModeEngine, MatchesOpenSslOnRandomMessagesAndSplits) {
 // functions, on every CPU path, with counters that carry across words and wrap inside one call.
 TEST(ModeEngine, CipherFastPathsAgreeWithTheGenericModes) {
     const std::pair<Family, uint32_t> families[] = {
-        {Family::Aes, ZLC_AES_256},   {Family::Des, ZLC_DES},   {Family::TripleDes, ZLC_TDES_3KEY},
-        {Family::Aria, ZLC_ARIA_192}, {Family::Seed, ZLC_SEED_128}, {Family::Rc5, ZLC_RC5},
-        {Family::Blowfish, ZLC_BLOWFISH}, {Family::Rc2, ZLC_RC2_64}, {Family::Lea, ZLC_LEA_128},
+        {Family::Aes, ZLC_AES_256},         {Family::Des, ZLC_DES},
+        {Family::TripleDes, ZLC_TDES_3KEY}, {Family::Aria, ZLC_ARIA_192},
+        {Family::Seed, ZLC_SEED_128},       {Family::Rc5, ZLC_RC5},
+        {Family::Blowfish, ZLC_BLOWFISH},   {Family::Rc2, ZLC_RC2_64},
+        {Family::Lea, ZLC_LEA_128},
     };
     for (bool portable : {false, true}) {
         zlc::test::PortablePathsScope paths(portable);
         for (const auto& [family, algorithm] : families) {
-            const zlc::cipher::BlockCipherOps* own = zlc::cipher::replace_family_ops(family, nullptr);
+            const zlc::cipher::BlockCipherOps* own =
+                zlc::cipher::replace_family_ops(family, nullptr);
             if (own->set_encrypt_key == nullptr) continue;  // not in this build
             zlc::cipher::BlockCipherOps generic = *own;
             generic.ctr_blocks = nullptr;
             generic.cbc_encrypt_blocks = nullptr;
             generic.cbc_decrypt_blocks = nullptr;
             const auto b = static_cast<size_t>(ZLC_Get_Block_Length(algorithm));
-            const Bytes key = random_bytes(static_cast<size_t>(ZLC_Get_Key_Length(algorithm)), algorithm);
+            const Bytes key =
+                random_bytes(static_cast<size_t>(ZLC_Get_Key_Length(algorithm)), algorithm);
             Bytes near_wrap(b, 0xFF), word_carry(b, 0);
             near_wrap[b - 1] = 0xF0;
             std::fill(word_carry.end() - 4, word_carry.end(), 0xFF);
@@ -166,10 +188,13 @@ TEST(ModeEngine, CipherFastPathsAgreeWithTheGenericModes) {
                     if (family == Family::Rc2 && mode != ZLC_MODE_CBC) continue;
                     const Bytes pt = random_bytes(45 * b + 3, mode);
                     for (bool encrypt : {true, false}) {
-                        SCOPED_TRACE(testing::Message() << std::hex << algorithm + mode << (encrypt ? " enc" : " dec")
-                                                        << (portable ? " portable" : " native"));
-                        const Bytes in = encrypt ? pt : run_unit(algorithm + mode, true, key, iv, pt).out;
-                        const Outcome fast = run_unit(algorithm + mode, encrypt, key, iv, in, {b * 3 + 1});
+                        SCOPED_TRACE(testing::Message()
+                                     << std::hex << algorithm + mode << (encrypt ? " enc" : " dec")
+                                     << (portable ? " portable" : " native"));
+                        const Bytes in =
+                            encrypt ? pt : run_unit(algorithm + mode, true, key, iv, pt).out;
+                        const Outcome fast =
+                            run_unit(algorithm + mode, encrypt, key, iv, in, {b * 3 + 1});
                         FamilyOpsScope scope(family, generic);
                         const Outcome slow = run_unit(algorithm + mode, encrypt, key, iv, in, {5});
                         EXPECT_EQ(fast.final_status, 0u);
@@ -182,18 +207,24 @@ TEST(ModeEngine, CipherFastPathsAgreeWithTheGenericModes) {
 }
 
 class EngineEdgeCases : public testing::Test {
-protected:
+  protected:
     FamilyOpsScope aes_{Family::Aes, zlc::test::kEvpAesGenericOps};
     FamilyOpsScope tdes_{Family::TripleDes, zlc::test::kEvpTdesOps};
     const Bytes key16_ = random_bytes(16, 1);
     const Bytes key24_ = random_bytes(24, 2);
     const Bytes iv_ = random_bytes(16, 3);
 
-    const Bytes& key_for(uint32_t id) const { return ZLC_Get_Key_Length(id) == 16 ? key16_ : key24_; }
-    Bytes iv_for(uint32_t id) const { return Bytes(iv_.begin(), iv_.begin() + ZLC_Get_Block_Length(id)); }
+    const Bytes& key_for(uint32_t id) const {
+        return ZLC_Get_Key_Length(id) == 16 ? key16_ : key24_;
+    }
+    Bytes iv_for(uint32_t id) const {
+        return Bytes(iv_.begin(), iv_.begin() + ZLC_Get_Block_Length(id));
+    }
     // Raw block encryption or decryption under the same key (ECB, no padding).
     Bytes ecb(uint32_t algorithm, bool encrypt, const Bytes& in) const {
-        return run_unit(algorithm + ZLC_MODE_ECB + ZLC_NO_PADDING, encrypt, key_for(algorithm), {}, in).out;
+        return run_unit(algorithm + ZLC_MODE_ECB + ZLC_NO_PADDING, encrypt, key_for(algorithm), {},
+                        in)
+            .out;
     }
 };
 
@@ -253,7 +284,9 @@ TEST_F(EngineEdgeCases, BadPaddingIsRefusedWithNothingWritten) {
     for (const char* block : blocks) {
         const Bytes ct = ecb(ZLC_AES_128, true, from_hex(block));
         auto unit = new_block_unit();
-        ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), ZLC_AES_128 + ZLC_MODE_ECB, key16_.data(), nullptr, 0), 0u);
+        ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), ZLC_AES_128 + ZLC_MODE_ECB, key16_.data(),
+                                        nullptr, 0),
+                  0u);
         const Outcome o = feed(unit.get(), ct);
         EXPECT_EQ(o.final_status, kPadFailure) << block;
         EXPECT_EQ(o.final_length, 0) << block;
@@ -291,18 +324,23 @@ TEST_F(EngineEdgeCases, PartialBlocksAndStreamModes) {
         {ZLC_TDES_3KEY + ZLC_MODE_CFB64 + 1, false, 5, 0, 0, 5},
         {ZLC_AES_128 + ZLC_MODE_CFB, false, 5, 0, kPadFailure, 0},
         {ZLC_AES_128 + ZLC_MODE_OFB, false, 21, 16, kPadFailure, 0},
-        {ZLC_AES_128 + ZLC_MODE_OFB, false, 32, 16, kPadFailure, 0},  // the last block is held back, then lost
+        {ZLC_AES_128 + ZLC_MODE_OFB, false, 32, 16, kPadFailure,
+         0},  // the last block is held back, then lost
         {ZLC_TDES_3KEY + ZLC_MODE_CTR, false, 5, 0, kPadFailure, 0},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << std::hex << r.id << (r.encrypt ? " encrypt " : " decrypt ") << std::dec
-                                        << r.length);
+        SCOPED_TRACE(testing::Message()
+                     << std::hex << r.id << (r.encrypt ? " encrypt " : " decrypt ") << std::dec
+                     << r.length);
         auto unit = new_block_unit();
-        ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), r.id, key_for(r.id).data(), iv_.data(), r.encrypt ? 1 : 0), 0u);
+        ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), r.id, key_for(r.id).data(), iv_.data(),
+                                        r.encrypt ? 1 : 0),
+                  0u);
         Bytes out(r.length + 16);
         int32_t written = -1;
         const Bytes in = random_bytes(r.length, r.id);
-        ASSERT_EQ(ZLC_Update_BLOCK_CIPHER(unit.get(), out.data(), &written, in.data(), static_cast<int32_t>(r.length)),
+        ASSERT_EQ(ZLC_Update_BLOCK_CIPHER(unit.get(), out.data(), &written, in.data(),
+                                          static_cast<int32_t>(r.length)),
                   0u);
         EXPECT_EQ(written, r.update_length);
         uint8_t last[16];
@@ -340,8 +378,8 @@ TEST_F(EngineEdgeCases, CounterCarriesAcrossTheWholeBlock) {
             const Bytes keystream = ecb(r.algorithm, true, counters);
             // Split so that the carry happens both inside one Update and between two.
             for (const auto& pieces : std::vector<std::vector<size_t>>{{}, {b}, {3}}) {
-                const Outcome o = run_unit(r.algorithm + ZLC_MODE_CTR, true, key_for(r.algorithm), counter,
-                                           Bytes(2 * b, 0), pieces);
+                const Outcome o = run_unit(r.algorithm + ZLC_MODE_CTR, true, key_for(r.algorithm),
+                                           counter, Bytes(2 * b, 0), pieces);
                 EXPECT_EQ(to_hex(o.out), to_hex(keystream)) << r.counter << " " << d.name;
             }
         }
@@ -357,7 +395,9 @@ TEST_F(EngineEdgeCases, TwoMessagesInARowGiveEqualOutputs) {
         for (uint32_t algorithm : {ZLC_AES_256, ZLC_TDES_2KEY}) {
             const uint32_t id = algorithm + mode;
             auto unit = new_block_unit();
-            ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), id, random_bytes(32, 7).data(), iv_.data(), 1), 0u);
+            ASSERT_EQ(
+                ZLC_Init_BLOCK_CIPHER(unit.get(), id, random_bytes(32, 7).data(), iv_.data(), 1),
+                0u);
             const Outcome first = feed(unit.get(), pt, {5});
             const Outcome second = feed(unit.get(), pt, {20});
             EXPECT_EQ(to_hex(first.out), to_hex(second.out)) << std::hex << id;
@@ -373,13 +413,11 @@ TEST_F(EngineEdgeCases, InPlaceAndOverlappingBuffersGiveTheSameResult) {
         uint32_t id;
         bool encrypt;
     };
-    const Row rows[] = {{ZLC_AES_128 + ZLC_MODE_CBC, true},
-                        {ZLC_AES_128 + ZLC_MODE_CBC, false},
-                        {ZLC_AES_128 + ZLC_MODE_ECB, false},
-                        {ZLC_TDES_3KEY + ZLC_MODE_CBC, false},
-                        {ZLC_AES_128 + ZLC_MODE_CFB + 1, false},
-                        {ZLC_AES_128 + ZLC_MODE_CTR + 1, true},
-                        {ZLC_TDES_3KEY + ZLC_MODE_OFB + 1, true}};
+    const Row rows[] = {
+        {ZLC_AES_128 + ZLC_MODE_CBC, true},      {ZLC_AES_128 + ZLC_MODE_CBC, false},
+        {ZLC_AES_128 + ZLC_MODE_ECB, false},     {ZLC_TDES_3KEY + ZLC_MODE_CBC, false},
+        {ZLC_AES_128 + ZLC_MODE_CFB + 1, false}, {ZLC_AES_128 + ZLC_MODE_CTR + 1, true},
+        {ZLC_TDES_3KEY + ZLC_MODE_OFB + 1, true}};
     for (const auto& r : rows) {
         const Bytes& key = key_for(r.id);
         // Input that this direction accepts: ciphertext of the message when decrypting.
@@ -388,9 +426,12 @@ TEST_F(EngineEdgeCases, InPlaceAndOverlappingBuffersGiveTheSameResult) {
         const std::vector<size_t> piece_sets[] = {{}, {16}, {7, 16, 1, 40}, {33, 3}};
         for (const auto& pieces : piece_sets) {
             for (ptrdiff_t shift : {0, 3, -5, 16, 17}) {
-                // One working buffer; each piece is placed `shift` bytes after where its output goes.
+                // One working buffer; each piece is placed `shift` bytes after where its output
+                // goes.
                 auto unit = new_block_unit();
-                ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), r.id, key.data(), iv_.data(), r.encrypt ? 1 : 0), 0u);
+                ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), r.id, key.data(), iv_.data(),
+                                                r.encrypt ? 1 : 0),
+                          0u);
                 Bytes result;
                 size_t at = 0;
                 std::vector<size_t> sizes = pieces;
@@ -403,7 +444,9 @@ TEST_F(EngineEdgeCases, InPlaceAndOverlappingBuffersGiveTheSameResult) {
                     uint8_t* src = out + shift;
                     std::memcpy(src, in.data() + at, n);
                     int32_t written = -1;
-                    ASSERT_EQ(ZLC_Update_BLOCK_CIPHER(unit.get(), out, &written, src, static_cast<int32_t>(n)), 0u);
+                    ASSERT_EQ(ZLC_Update_BLOCK_CIPHER(unit.get(), out, &written, src,
+                                                      static_cast<int32_t>(n)),
+                              0u);
                     result.insert(result.end(), out, out + written);
                     at += n;
                 }
@@ -411,8 +454,57 @@ TEST_F(EngineEdgeCases, InPlaceAndOverlappingBuffersGiveTheSameResult) {
                 int32_t m = 0;
                 ASSERT_EQ(ZLC_Final_BLOCK_CIPHER(unit.get(), last, &m), 0u);
                 result.insert(result.end(), last, last + m);
-                EXPECT_EQ(to_hex(result), to_hex(expected)) << std::hex << r.id << " shift " << std::dec << shift;
+                EXPECT_EQ(to_hex(result), to_hex(expected))
+                    << std::hex << r.id << " shift " << std::dec << shift;
             }
+        }
+    }
+}
+
+// Decryption with padding in place holds back a block on every Update: over messages of several
+// bounce-buffer chunks, each Update writes what the same Update into a separate buffer writes, in
+// the padded modes and in the stream modes that take the hold-back path without the no-padding
+// flag.
+TEST_F(EngineEdgeCases, InPlaceHoldBackMatchesSeparateBuffersOverLongUpdates) {
+    const uint32_t ids[] = {ZLC_AES_128 + ZLC_MODE_CBC, ZLC_AES_128 + ZLC_MODE_ECB,
+                            ZLC_TDES_3KEY + ZLC_MODE_CBC, ZLC_AES_128 + ZLC_MODE_CFB,
+                            ZLC_TDES_3KEY + ZLC_MODE_CTR};
+    const std::vector<size_t> piece_sets[] = {
+        {1024, 1024, 1024}, {16, 2000, 32, 520}, {5, 1500, 3, 8, 1100}, {512, 1, 511, 1040}};
+    for (uint32_t id : ids) {
+        const Bytes& key = key_for(id);
+        const Bytes ct = random_bytes(3072, id);
+        for (const auto& pieces : piece_sets) {
+            auto apart = new_block_unit();
+            auto in_place = new_block_unit();
+            ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(apart.get(), id, key.data(), iv_.data(), 0), 0u);
+            ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(in_place.get(), id, key.data(), iv_.data(), 0), 0u);
+            size_t at = 0;
+            for (size_t n : pieces) {
+                SCOPED_TRACE(testing::Message()
+                             << std::hex << id << std::dec << " piece at " << at);
+                Bytes out(n + 32, 0xCC);
+                Bytes buffer(n + 32, 0xCC);
+                std::memcpy(buffer.data(), ct.data() + at, n);
+                int32_t apart_length = -1, in_place_length = -1;
+                ASSERT_EQ(ZLC_Update_BLOCK_CIPHER(apart.get(), out.data(), &apart_length,
+                                                  ct.data() + at, static_cast<int32_t>(n)),
+                          0u);
+                ASSERT_EQ(ZLC_Update_BLOCK_CIPHER(in_place.get(), buffer.data(), &in_place_length,
+                                                  buffer.data(), static_cast<int32_t>(n)),
+                          0u);
+                ASSERT_EQ(in_place_length, apart_length);
+                EXPECT_EQ(to_hex(buffer.data(), static_cast<size_t>(in_place_length)),
+                          to_hex(out.data(), static_cast<size_t>(apart_length)));
+                at += n;
+            }
+            uint8_t last_apart[16], last_in_place[16];
+            int32_t apart_length = -1, in_place_length = -1;
+            EXPECT_EQ(ZLC_Final_BLOCK_CIPHER(apart.get(), last_apart, &apart_length),
+                      ZLC_Final_BLOCK_CIPHER(in_place.get(), last_in_place, &in_place_length));
+            ASSERT_EQ(in_place_length, apart_length);
+            EXPECT_EQ(to_hex(last_in_place, static_cast<size_t>(in_place_length)),
+                      to_hex(last_apart, static_cast<size_t>(apart_length)));
         }
     }
 }
@@ -435,12 +527,17 @@ TEST_F(EngineEdgeCases, UpdateAndFinalRefuseBadArgumentsAndUnusableUnits) {
                         {ZLC_AES_128 + ZLC_MODE_CFB8, key16_.data(), iv_.data(), 0x05010023u},
                         {ZLC_AES_128 + ZLC_MODE_ECB, nullptr, nullptr, 0x05010023u}};
     for (const auto& f : failed_inits) {
-        ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), ZLC_AES_128 + ZLC_MODE_ECB, key16_.data(), nullptr, 1), 0u);
+        ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), ZLC_AES_128 + ZLC_MODE_ECB, key16_.data(),
+                                        nullptr, 1),
+                  0u);
         EXPECT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), f.id, f.key, f.iv, 1), f.status);
-        EXPECT_EQ(ZLC_Update_BLOCK_CIPHER(unit.get(), out, &n, in, 16), 0x0502002Bu) << std::hex << f.id;
+        EXPECT_EQ(ZLC_Update_BLOCK_CIPHER(unit.get(), out, &n, in, 16), 0x0502002Bu)
+            << std::hex << f.id;
         EXPECT_EQ(ZLC_Final_BLOCK_CIPHER(unit.get(), out, &n), 0x0505002Bu) << std::hex << f.id;
     }
-    ASSERT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), ZLC_AES_128 + ZLC_MODE_CBC, key16_.data(), iv_.data(), 1), 0u);
+    ASSERT_EQ(
+        ZLC_Init_BLOCK_CIPHER(unit.get(), ZLC_AES_128 + ZLC_MODE_CBC, key16_.data(), iv_.data(), 1),
+        0u);
     EXPECT_EQ(ZLC_Update_BLOCK_CIPHER(nullptr, out, &n, in, 16), 0x0502002Bu);
     EXPECT_EQ(ZLC_Update_BLOCK_CIPHER(unit.get(), out, &n, in, 0), 0x0502002Bu);
     EXPECT_EQ(ZLC_Update_BLOCK_CIPHER(unit.get(), out, &n, in, -16), 0x0502002Bu);
