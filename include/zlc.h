@@ -531,6 +531,47 @@ ZLC_API uint32_t ZLC_Mod_Exp_Mont_BIGINT(BIGINT *r, const BIGINT *a, const BIGIN
  * 0x0407003E, 0x04070010, 0x04070001, 0x04070044, 0x04070058. */
 ZLC_API uint32_t ZLC_Mod_Inverse_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *m, BIGINT_POOL *pool) ZLC_NOEXCEPT;
 
+/* ---------------------------------------------------------------------------------------------
+ * Random bytes: Hash_DRBG (NIST SP 800-90A) over SHA-1, HAS-160 or SHA-2
+ *
+ * One generator state per process, kept between requests. Every request takes the lock
+ * "ZELTARO_Crypto_Lock", shared by the threads of the process and by every process of the same
+ * user, restores the state (or instantiates it from fresh operating-system entropy when there is
+ * none for the digest asked for, or when the process is a fork of the one that saved it),
+ * generates, saves the state and releases the lock. Each output block is compared with the one
+ * before it (continuous test). Nothing is saved by a failed request, and its output is all zeros.
+ * ------------------------------------------------------------------------------------------- */
+
+#define ZLC_DRBG_LOCK_FAILED 0x0B050061u         /* the lock could not be created or taken */
+#define ZLC_DRBG_UNLOCK_FAILED 0x0B050062u       /* the lock could not be released */
+#define ZLC_DRBG_RESERVED_NONZERO 0x0B050048u
+#define ZLC_DRBG_ALLOC_FAILED 0x0B05003Bu
+#define ZLC_DRBG_SETUP_FAILED 0x0B050063u        /* unknown digest, or refused in proven mode */
+#define ZLC_DRBG_INSTANTIATE_FAILED 0x0B050064u  /* no entropy could be collected */
+#define ZLC_DRBG_GENERATE_FAILED 0x0B050066u     /* length 0 or less, null output, reseed failure */
+#define ZLC_DRBG_CONTINUOUS_TEST_FAILED 0x0B050067u
+
+/** Fills `out` with `length` random bytes from the SHA-256 generator without prediction
+ * resistance. 0, a self-test gate status, or one of the ZLC_DRBG_ statuses above. On failure the
+ * `length` bytes of `out` are zeros. */
+ZLC_API uint32_t ZLC_Rand_Bytes(uint8_t *out, int32_t length) ZLC_NOEXCEPT;
+
+/** As ZLC_Rand_Bytes with a chosen digest (ZLC_SHA1, ZLC_HAS160, ZLC_SHA224 ... ZLC_SHA512;
+ * only SHA-2 in proven mode). Asking for another digest than the last request replaces the
+ * process's state by a new one. With `prediction_resistance` nonzero every request first reseeds
+ * from fresh entropy. `reserved` must be 0 (else ZLC_DRBG_RESERVED_NONZERO). */
+ZLC_API uint32_t ZLC_Rand_Bytes_DRBG(uint8_t *out, int32_t length, uint32_t reserved, uint32_t algorithm_id,
+                                     uint32_t prediction_resistance) ZLC_NOEXCEPT;
+
+/** Sets `n` to a random integer below 2^bits, drawn from the SHA-256 generator. 0x0B060049 for a
+ * null `n`, 0x0B06001D when the draw fails (bits 0 included), 0x0B06002B for negative bits,
+ * 0x0B060005 when `n` cannot hold the value. */
+ZLC_API uint32_t ZLC_Get_Rand_BIGINT_Ex(BIGINT *n, int32_t bits) ZLC_NOEXCEPT;
+
+/** Zeroes the process's generator state; the next request instantiates afresh. Waits for a
+ * request in progress to finish. */
+ZLC_API void ZLC_Uninstantiate_DRBG(void) ZLC_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif

@@ -212,6 +212,7 @@ TEST(EntropyCollector, SharedSectionIsReadUpToItsSize) {
     const auto [without_used, without_estimate] = level3();
     for (const off_t size : {off_t{100}, off_t{20000}}) {
         SCOPED_TRACE(size);
+        shm_unlink(name);  // a leftover of an interrupted run
         const int fd = shm_open(name, O_RDWR | O_CREAT | O_EXCL, 0600);
         ASSERT_GE(fd, 0);
         ASSERT_EQ(ftruncate(fd, size), 0);
