@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "crypto/bigint/bigint.h"
 #include "crypto/core/bytes.h"
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
@@ -622,7 +623,7 @@ Status get_rand_ex(BIGINT* n, std::int32_t bits) noexcept {
         return st(kOpBigint, REASON_RANDOM_FAILED);
     }
     bytes[0] = static_cast<std::uint8_t>(bytes[0] >> (8 * count - bits));
-    if (ZLC_Binary_To_BIGINT(bytes, count, n) == nullptr) {
+    if (bigint::binary_to(bytes, count, n) == nullptr) {
         return st(kOpBigint, REASON_TO_BIGINT_FAILED);
     }
     return kOk;
