@@ -9,6 +9,9 @@
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
 #include "crypto/digest/digest.h"
+#include "crypto/digest/sha1.h"
+#include "crypto/digest/sha256.h"
+#include "crypto/digest/sha512.h"
 #include "crypto/platform/entropy_sources.h"
 #include "crypto/platform/named_lock.h"
 #include "crypto/rand/entropy.h"
@@ -232,6 +235,88 @@ Status reseed_algorithm(DRBG_INSTANCE* drbg) {
     return s;
 }
 
+// Hashgen hashes seed-length messages, and for the SHA family a message of either seed length
+// fits one padded block (55 + 9 <= 64, 111 + 17 <= 128): each hash is then a single compression
+// from the initial value, with the message counter stepped inside the prepared block.
+class SingleBlockHash {
+  public:
+    SingleBlockHash() = default;
+    SingleBlockHash(const SingleBlockHash&) = delete;
+    SingleBlockHash& operator=(const SingleBlockHash&) = delete;
+    ~SingleBlockHash() { platform::secure_zero(block_, sizeof(block_)); }
+
+    // False for a digest without this path or a message that does not fit.
+    bool bind(std::uint32_t id, const std::uint8_t* message, std::size_t length) {
+        std::size_t block_size = 64, length_field = 8;
+        if (id == ZLC_SHA1) {
+            digest::SHA1_STATE s{};
+            if (digest::zlc_sha1_init(&s) != kOk) return false;
+            std::copy(s.h, s.h + 5, iv32_);
+            kind_ = Kind::sha1;
+            words_ = 5;
+        } else if (id == ZLC_SHA224 || id == ZLC_SHA256) {
+            digest::SHA256_STATE s{};
+            if ((id == ZLC_SHA224 ? digest::zlc_sha224_init(&s) : digest::zlc_sha256_init(&s)) !=
+                kOk) {
+                return false;
+            }
+            std::copy(s.h, s.h + 8, iv32_);
+            kind_ = Kind::sha256;
+            words_ = id == ZLC_SHA224 ? 7 : 8;
+        } else if (id == ZLC_SHA384 || id == ZLC_SHA512) {
+            digest::SHA512_STATE s{};
+            if ((id == ZLC_SHA384 ? digest::zlc_sha384_init(&s) : digest::zlc_sha512_init(&s)) !=
+                kOk) {
+                return false;
+            }
+            std::copy(s.h, s.h + 8, iv64_);
+            kind_ = Kind::sha512;
+            words_ = id == ZLC_SHA384 ? 6 : 8;
+            block_size = 128;
+            length_field = 16;
+        } else {
+            return false;
+        }
+        if (length + 1 + length_field > block_size) return false;
+        // FIPS 180-4, 5.1: the message, a 1 bit, zeros, the bit length big-endian at the end.
+        std::memset(block_, 0, sizeof(block_));
+        std::memcpy(block_, message, length);
+        block_[length] = 0x80;
+        store_be64(block_ + block_size - 8, static_cast<std::uint64_t>(length) * 8);
+        return true;
+    }
+
+    std::uint8_t* message() { return block_; }
+
+    void hash(std::uint8_t* out) {
+        if (kind_ == Kind::sha512) {
+            std::uint64_t h[8];
+            std::copy(iv64_, iv64_ + 8, h);
+            digest::sha512_compress_blocks(h, block_, 1);
+            for (std::size_t i = 0; i < words_; ++i) store_be64(out + 8 * i, h[i]);
+            platform::secure_zero(h, sizeof(h));
+            return;
+        }
+        std::uint32_t h[8];
+        std::copy(iv32_, iv32_ + 8, h);
+        if (kind_ == Kind::sha1) {
+            digest::sha1_compress_blocks(h, block_, 1);
+        } else {
+            digest::sha256_compress_blocks(h, block_, 1);
+        }
+        for (std::size_t i = 0; i < words_; ++i) store_be32(out + 4 * i, h[i]);
+        platform::secure_zero(h, sizeof(h));
+    }
+
+  private:
+    enum class Kind { sha1, sha256, sha512 };
+    Kind kind_ = Kind::sha256;
+    std::size_t words_ = 0;
+    std::uint32_t iv32_[8] = {};
+    std::uint64_t iv64_[8] = {};
+    alignas(16) std::uint8_t block_[128];
+};
+
 // Hashgen (10.1.1.4) with the continuous test: a block equal to the one before it fails, and the
 // first block after instantiation only becomes the reference.
 Status hash_gen(DRBG_INSTANCE* drbg, Hasher& h) {
@@ -240,21 +325,30 @@ Status hash_gen(DRBG_INSTANCE* drbg, Hasher& h) {
     }
     const auto seed_length = size_of(drbg->seed_length);
     const auto block = static_cast<std::size_t>(h.length());
-    std::uint8_t data[kDrbgMaxSeedLength];
+    std::uint8_t copy[kDrbgMaxSeedLength];
     std::uint8_t w[ZLC_DIGEST_MAX_LENGTH];
-    mem::WipeOnExit wipe_data(data);
+    mem::WipeOnExit wipe_copy(copy);
     mem::WipeOnExit wipe_w(w);
-    std::memcpy(data, drbg->V, seed_length);
+    SingleBlockHash single;
+    const bool one_block = single.bind(drbg->algorithm, drbg->V, seed_length);
+    std::uint8_t* data = copy;
+    if (one_block) {
+        data = single.message();
+    } else {
+        std::memcpy(copy, drbg->V, seed_length);
+    }
     static constexpr std::uint8_t kOne = 1;
+    static constexpr std::uint8_t kZeros[kDrbgMaxBlockLength] = {};
     std::uint8_t* write = drbg->output;
     std::size_t remaining = size_of(drbg->requested_length);
     while (remaining > 0) {
-        if (!h.begin() || !h.absorb(data, seed_length) || !h.finish(w))
+        if (one_block) {
+            single.hash(w);
+        } else if (!h.begin() || !h.absorb(data, seed_length) || !h.finish(w)) {
             return kGenerateStatuses.finish;
+        }
         if (drbg->previous_block_length != block) return kContinuousTestFailed;
-        const bool first = std::all_of(drbg->previous_block, drbg->previous_block + block,
-                                       [](std::uint8_t b) { return b == 0; });
-        if (!first) {
+        if (std::memcmp(drbg->previous_block, kZeros, block) != 0) {
             if (std::memcmp(w, drbg->previous_block, block) == 0) return kContinuousTestFailed;
             const std::size_t n = std::min(remaining, block);
             std::memcpy(write, w, n);

@@ -135,6 +135,31 @@ TEST(HashDrbg, CavpWithPredictionResistance) {
     run_cavp("Hash_DRBG_pr_true.rsp", true);
 }
 
+// Hashgen by definition, for a digest hashed through the general path (HAS-160) and one on the
+// single-compression path (SHA-224): a fresh instance's first block is only the reference, the
+// output starts with Hash(V + 1).
+TEST(HashDrbg, HashgenMatchesItsDefinition) {
+    for (std::uint32_t digest : {ZLC_HAS160, ZLC_SHA224}) {
+        SCOPED_TRACE(digest);
+        Instance d =
+            instantiated(digest, false, test::random_bytes(32, 8), test::random_bytes(16, 9), {});
+        Bytes data(d->V, d->V + d->seed_length);
+        const std::int32_t block = ZLC_Get_DIGEST_Length(digest);
+        Bytes expected;
+        for (int i = 0; i < 2; ++i) {
+            for (std::size_t k = data.size(); k-- > 0 && ++data[k] == 0;) {
+            }
+            Bytes w(static_cast<std::size_t>(block));
+            ASSERT_EQ(ZLC_DIGEST(digest, data.data(), size32(data), w.data(), nullptr), kOk);
+            expected.insert(expected.end(), w.begin(), w.end());
+        }
+        Bytes out(static_cast<std::size_t>(block) + 5);
+        ASSERT_EQ(DrbgGenerate(d.get(), out.data(), size32(out)), kOk);
+        EXPECT_EQ(test::to_hex(out),
+                  test::to_hex(Bytes(expected.begin(), expected.begin() + out.size())));
+    }
+}
+
 TEST(HashDrbg, InputLengthsAreTakenWhole) {
     const Bytes entropy = test::random_bytes(32, 1), nonce = test::random_bytes(16, 2);
     const Bytes personalization = test::random_bytes(300, 3);
