@@ -328,6 +328,9 @@ bool unit_schedule_matches(const void* schedule, std::uint32_t key_length, std::
 
 const BlockCipherOps kAesOps{.module = Module::Aes,
                              .block_length = 16,
+                             .schedule_size = sizeof(AES_KEY_SCHEDULE),
+                             .key_setup_failure = kAesUnitKeySetupFailed,
+                             .counter_mode = true,
                              .set_encrypt_key = unit_set_encrypt_key,
                              .set_decrypt_key = unit_set_decrypt_key,
                              .encrypt_blocks = unit_encrypt,

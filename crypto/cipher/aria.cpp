@@ -337,6 +337,9 @@ bool ops_schedule_matches(const void* schedule, std::uint32_t key_length, std::u
 
 const BlockCipherOps kAriaOps{.module = Module::Aria,
                               .block_length = 16,
+                              .schedule_size = sizeof(ARIA_KEY_SCHEDULE),
+                              .key_setup_failure = kAriaKeySetupFailed,
+                              .counter_mode = true,
                               .set_encrypt_key = ops_set_encrypt_key,
                               .set_decrypt_key = ops_set_decrypt_key,
                               .encrypt_blocks = ops_encrypt_blocks,

@@ -1,10 +1,12 @@
 #pragma once
-// Internals shared by the block cipher unit (block_cipher.cpp) and the mode engine
-// (mode_engine.cpp): the cipher families, the routine tables that Init binds from and the Advanced
-// state refers to by index, and the engine entry points.
+// Internals shared by the block cipher unit (block_cipher.cpp), its Advanced state record
+// (advanced.cpp) and the mode engine (mode_engine.cpp): the cipher families and the algorithm
+// table over them, the routine tables that Init binds from and the Advanced record refers to by
+// index, and the engine entry points.
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/core/status.h"
@@ -12,13 +14,42 @@
 
 namespace zlc::cipher {
 
-enum class Family : std::uint8_t { Aes, Des, TripleDes, Aria, Seed, Rc5, Blowfish, Rc2, Lea };
-inline constexpr std::uint32_t kFamilyCount = 9;
-
-// Each family's own descriptor, by family index.
-inline constexpr std::array<const BlockCipherOps*, kFamilyCount> kFamilyOps = {
+// Every cipher family, by the index its routines and Advanced records carry. A new family is its
+// descriptor, an entry here and its rows in the algorithm table.
+inline constexpr std::array<const BlockCipherOps*, 9> kFamilyOps = {
     &kAesOps, &kDesOps,      &kTripleDesOps, &kAriaOps, &kSeedOps,
     &kRc5Ops, &kBlowfishOps, &kRc2Ops,       &kLeaOps};
+inline constexpr std::uint32_t kFamilyCount = kFamilyOps.size();
+
+// Index of a family's own descriptor in kFamilyOps; kFamilyCount for any other.
+constexpr std::uint32_t family_index(const BlockCipherOps* ops) {
+    for (std::uint32_t i = 0; i < kFamilyCount; ++i) {
+        if (kFamilyOps[i] == ops) return i;
+    }
+    return kFamilyCount;
+}
+
+// One row of the algorithm table; block length, schedule size and the rest come from the family.
+struct Algorithm {
+    std::uint32_t value;
+    const char* name;
+    std::uint32_t family;  // index into kFamilyOps
+    std::uint32_t key_length;
+    std::uint32_t effective_bits;  // RC2 only
+    bool allowed_in_proven_mode;
+
+    const BlockCipherOps& ops() const { return *kFamilyOps[family]; }
+};
+
+constexpr std::uint32_t algorithm_value(std::uint32_t id) {
+    return id & 0xFFFFFF00u;
+}
+constexpr std::uint8_t mode_value(std::uint32_t id) {
+    return static_cast<std::uint8_t>(id & 0xFEu);
+}
+
+// The row for the identifier's algorithm value (its low byte ignored), or null.
+const Algorithm* find_algorithm(std::uint32_t id) noexcept;
 
 // Mode routines per family, in this order.
 enum class ModeSlot : std::uint8_t { Ecb, Cbc, Cfb, Ofb, Ctr };
@@ -33,14 +64,22 @@ inline constexpr std::uint8_t kModeCfb = 0x40;
 inline constexpr std::uint8_t kModeOfb = 0x60;
 inline constexpr std::uint8_t kModeCtr = 0x80;
 
+// The mode as stored in a unit and its routine slot; CFB64 and CFB128 are plain CFB. Null for a
+// mode value Init never accepts.
+struct StoredMode {
+    std::uint8_t value;
+    ModeSlot slot;
+};
+std::optional<StoredMode> stored_mode(std::uint8_t mode) noexcept;
+
 // Routine tables: key setup by family index, block routine by family index * 5 + mode slot.
 // Out-of-range indices give null.
 inline constexpr std::uint32_t kKeySetupRoutineCount = kFamilyCount;
 inline constexpr std::uint32_t kProcessRoutineCount = kFamilyCount * kModeSlotCount;
 ZLC_BLOCK_KEY_SETUP_ROUTINE key_setup_routine(std::uint32_t index) noexcept;
 ZLC_BLOCK_PROCESS_ROUTINE process_routine(std::uint32_t index) noexcept;
-constexpr std::uint32_t process_index(Family family, ModeSlot slot) {
-    return static_cast<std::uint32_t>(family) * kModeSlotCount + static_cast<std::uint32_t>(slot);
+constexpr std::uint32_t process_index(std::uint32_t family, ModeSlot slot) {
+    return family * kModeSlotCount + static_cast<std::uint32_t>(slot);
 }
 
 // The mode engine.
@@ -84,8 +123,10 @@ std::int32_t get_iv_length(std::uint32_t id) noexcept;
                                        std::int32_t in_length, std::uint8_t* out,
                                        std::int32_t* out_length) noexcept;
 
-// Internal seam for tests: substitutes the descriptor a family's routines use (null restores the
-// family's own) and returns the previous one.
-const BlockCipherOps* replace_family_ops(Family family, const BlockCipherOps* ops) noexcept;
+// Internal seam for tests: substitutes the operations the routines of the family whose own
+// descriptor is `family` use (null restores its own) and returns the previous ones. What Init puts
+// in a unit and the key-setup failure stay the family's own.
+const BlockCipherOps* replace_family_ops(const BlockCipherOps& family,
+                                         const BlockCipherOps* ops) noexcept;
 
 }  // namespace zlc::cipher

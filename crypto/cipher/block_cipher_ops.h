@@ -31,11 +31,16 @@ using SetKeyFn = Status (*)(void* schedule, const std::uint8_t* key, std::uint32
 using ScheduleCheckFn = bool (*)(const void* schedule, std::uint32_t key_length,
                                  std::uint32_t effective_bits);
 
+// A cipher family as the block cipher unit sees it: what Init puts in a unit, what its key-setup
+// routine reports, and the operations the mode engine runs.
 struct BlockCipherOps {
-    Module module;               // reports the unit routines' own argument errors
-    std::uint32_t block_length;  // 8 or 16
-    SetKeyFn set_encrypt_key;    // also the only schedule of ciphers that have one
-    SetKeyFn set_decrypt_key;    // equal to set_encrypt_key for ciphers with a single schedule
+    Module module;                // reports the unit routines' own argument errors
+    std::uint32_t block_length;   // 8 or 16
+    std::uint32_t schedule_size;  // bytes of the key schedule Init allocates
+    Status key_setup_failure;     // what the unit's key-setup routine returns when it fails
+    bool counter_mode;            // false: Init refuses CTR
+    SetKeyFn set_encrypt_key;     // also the only schedule of ciphers that have one
+    SetKeyFn set_decrypt_key;     // equal to set_encrypt_key for ciphers with a single schedule
     BlocksFn encrypt_blocks;
     BlocksFn decrypt_blocks;
     CtrFn ctr_blocks;                  // optional
@@ -44,8 +49,9 @@ struct BlockCipherOps {
     ScheduleCheckFn schedule_matches;  // null when no schedule field bounds a loop or an index
 };
 
-// One descriptor per cipher family, defined in that cipher's source file. A family whose
-// set_encrypt_key is null is not built yet: initialising it fails at the key setup.
+// One descriptor per cipher family, defined in that cipher's source file and listed in
+// kFamilyOps (block_cipher.h). A family whose set_encrypt_key is null is not built yet:
+// initialising it fails at the key setup.
 extern const BlockCipherOps kAesOps;
 extern const BlockCipherOps kDesOps;
 extern const BlockCipherOps kTripleDesOps;

@@ -296,6 +296,9 @@ void BlowfishDecryptBlock(const BLOWFISH_KEY_SCHEDULE* schedule, std::uint32_t w
 
 const BlockCipherOps kBlowfishOps{.module = Module::Blowfish,
                                   .block_length = 8,
+                                  .schedule_size = sizeof(BLOWFISH_KEY_SCHEDULE),
+                                  .key_setup_failure = kBlowfishKeySetupFailed,
+                                  .counter_mode = true,
                                   .set_encrypt_key = &set_key,
                                   .set_decrypt_key = &set_key,
                                   .encrypt_blocks = &encrypt_blocks,

@@ -173,6 +173,7 @@ struct KeyTemporaries {
 };
 
 constexpr Status kSetKeyInvalid = make_status(Module::Des, 0x01, REASON_INVALID_ARGUMENT);
+constexpr Status kDesUnitKeySetupFailed = make_status(Module::Des, 0x02, REASON_INIT_FAILED);
 
 Status set_encrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
                        std::uint32_t) {
@@ -272,6 +273,9 @@ void DesBlocks(const DES_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::ui
 
 const BlockCipherOps kDesOps{.module = Module::Des,
                              .block_length = 8,
+                             .schedule_size = sizeof(DES_KEY_SCHEDULE),
+                             .key_setup_failure = kDesUnitKeySetupFailed,
+                             .counter_mode = true,
                              .set_encrypt_key = &set_encrypt_key,
                              .set_decrypt_key = &set_decrypt_key,
                              .encrypt_blocks = &blocks,

@@ -232,6 +232,9 @@ bool unit_schedule_matches(const void* schedule, std::uint32_t key_length, std::
 
 const BlockCipherOps kLeaOps{.module = Module::Lea,
                              .block_length = 16,
+                             .schedule_size = sizeof(LEA_KEY_SCHEDULE),
+                             .key_setup_failure = kLeaUnitKeySetupFailed,
+                             .counter_mode = true,
                              .set_encrypt_key = unit_set_key,
                              .set_decrypt_key = unit_set_key,
                              .encrypt_blocks = unit_encrypt,

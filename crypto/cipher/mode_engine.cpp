@@ -32,37 +32,17 @@ constexpr std::size_t kMaxBlock = 16;
 // Bytes of keystream or ciphertext the generic multi-block paths prepare at once.
 constexpr std::size_t kChunkBytes = 512;
 
-std::atomic<const BlockCipherOps*> g_family_ops[kFamilyCount] = {
-    &kAesOps, &kDesOps,      &kTripleDesOps, &kAriaOps, &kSeedOps,
-    &kRc5Ops, &kBlowfishOps, &kRc2Ops,       &kLeaOps};
-
-const BlockCipherOps& family_ops(Family family) noexcept {
-    return *g_family_ops[static_cast<std::size_t>(family)].load(std::memory_order_relaxed);
+// The operations each family's routines run: its own descriptor unless a test lent another.
+template <std::size_t... I>
+constexpr std::array<std::atomic<const BlockCipherOps*>, sizeof...(I)> own_ops(
+    std::index_sequence<I...>) {
+    return {kFamilyOps[I]...};
 }
+std::array<std::atomic<const BlockCipherOps*>, kFamilyCount> g_family_ops =
+    own_ops(std::make_index_sequence<kFamilyCount>{});
 
-// What each family's key-setup routine reports; Init turns any of them into its own code.
-constexpr Status key_setup_failure(Family family) {
-    switch (family) {
-        case Family::Aes:
-            return make_status(Module::Aria, 0x02, REASON_KEY_SCHEDULE_FAILED);
-        case Family::Des:
-            return make_status(Module::Des, 0x02, REASON_INIT_FAILED);
-        case Family::TripleDes:
-            return make_status(Module::TripleDes, 0x02, REASON_INIT_FAILED);
-        case Family::Aria:
-            return make_status(Module::Aria, 0x02, REASON_INIT_FAILED);
-        case Family::Seed:
-            return make_status(Module::Seed, 0x02, REASON_INIT_FAILED);
-        case Family::Rc5:
-            return make_status(Module::Rc5, 0x01, REASON_KEY_SCHEDULE_FAILED);
-        case Family::Blowfish:
-            return make_status(Module::Blowfish, 0x02, REASON_KEY_SCHEDULE_FAILED);
-        case Family::Rc2:
-            return make_status(Module::Rc2, 0x01, REASON_KEY_SCHEDULE_FAILED);
-        case Family::Lea:
-            return make_status(Module::Lea, 0x02, REASON_INIT_FAILED);
-    }
-    return make_status(Module::BlockCipher, 0x01, REASON_INIT_FAILED);
+const BlockCipherOps& family_ops(std::size_t family) noexcept {
+    return *g_family_ops[family].load(std::memory_order_relaxed);
 }
 
 bool enciphers_only(std::uint8_t mode) {
@@ -70,10 +50,10 @@ bool enciphers_only(std::uint8_t mode) {
 }
 
 // Builds the schedule the mode needs: CFB, OFB and CTR only ever encipher.
-template <Family F>
+template <std::size_t F>
 std::uint32_t key_setup(BLOCK_CIPHER_UNIT* unit, const std::uint8_t* key, const std::uint8_t* iv,
                         std::uint32_t encrypt) {
-    constexpr Status failed = key_setup_failure(F);
+    const Status failed = kFamilyOps[F]->key_setup_failure;
     if (unit == nullptr) return failed;
     if (iv != nullptr)
         std::memcpy(unit->saved_iv, iv, unit->iv_length < kMaxBlock ? unit->iv_length : kMaxBlock);
@@ -209,7 +189,7 @@ constexpr std::uint8_t routine_operation(ModeSlot slot) {
 }
 
 // A block routine: whole blocks only; its own argument errors carry the cipher's module.
-template <Family F, ModeSlot M>
+template <std::size_t F, ModeSlot M>
 std::uint32_t process(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uint8_t* in,
                       std::uint32_t length) {
     const BlockCipherOps& ops = family_ops(F);
@@ -244,14 +224,13 @@ std::uint32_t process(BLOCK_CIPHER_UNIT* unit, std::uint8_t* out, const std::uin
 template <std::size_t... I>
 constexpr std::array<ZLC_BLOCK_KEY_SETUP_ROUTINE, sizeof...(I)> key_setup_table(
     std::index_sequence<I...>) {
-    return {&key_setup<static_cast<Family>(I)>...};
+    return {&key_setup<I>...};
 }
 
 template <std::size_t... I>
 constexpr std::array<ZLC_BLOCK_PROCESS_ROUTINE, sizeof...(I)> process_table(
     std::index_sequence<I...>) {
-    return {&process<static_cast<Family>(I / kModeSlotCount),
-                     static_cast<ModeSlot>(I % kModeSlotCount)>...};
+    return {&process<I / kModeSlotCount, static_cast<ModeSlot>(I % kModeSlotCount)>...};
 }
 
 constexpr auto kKeySetupRoutines =
@@ -460,8 +439,10 @@ ZLC_BLOCK_PROCESS_ROUTINE process_routine(std::uint32_t index) noexcept {
     return index < kProcessRoutines.size() ? kProcessRoutines[index] : nullptr;
 }
 
-const BlockCipherOps* replace_family_ops(Family family, const BlockCipherOps* ops) noexcept {
-    const auto i = static_cast<std::size_t>(family);
+const BlockCipherOps* replace_family_ops(const BlockCipherOps& family,
+                                         const BlockCipherOps* ops) noexcept {
+    const std::uint32_t i = family_index(&family);
+    if (i == kFamilyCount) return nullptr;
     return g_family_ops[i].exchange(ops != nullptr ? ops : kFamilyOps[i]);
 }
 

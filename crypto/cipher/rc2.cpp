@@ -186,6 +186,9 @@ bool schedule_matches(const void* schedule, std::uint32_t, std::uint32_t effecti
 
 const BlockCipherOps kRc2Ops{.module = Module::Rc2,
                              .block_length = 8,
+                             .schedule_size = sizeof(RC2_KEY_SCHEDULE),
+                             .key_setup_failure = kRc2KeySetupFailed,
+                             .counter_mode = false,
                              .set_encrypt_key = &set_key,
                              .set_decrypt_key = &set_key,
                              .encrypt_blocks = &encrypt_blocks,

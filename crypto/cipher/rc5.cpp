@@ -118,6 +118,9 @@ bool schedule_matches(const void* schedule, std::uint32_t, std::uint32_t) {
 
 const BlockCipherOps kRc5Ops{.module = Module::Rc5,
                              .block_length = 8,
+                             .schedule_size = sizeof(RC5_KEY_SCHEDULE),
+                             .key_setup_failure = kRc5KeySetupFailed,
+                             .counter_mode = true,
                              .set_encrypt_key = &set_key,
                              .set_decrypt_key = &set_key,
                              .encrypt_blocks = &encrypt_blocks,

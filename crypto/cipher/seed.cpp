@@ -315,6 +315,9 @@ bool ops_schedule_matches(const void* schedule, std::uint32_t key_length, std::u
 
 const BlockCipherOps kSeedOps{.module = Module::Seed,
                               .block_length = 16,
+                              .schedule_size = sizeof(SEED_KEY_SCHEDULE),
+                              .key_setup_failure = kSeedKeySetupFailed,
+                              .counter_mode = true,
                               .set_encrypt_key = ops_set_key,
                               .set_decrypt_key = ops_set_key,
                               .encrypt_blocks = ops_encrypt_blocks,

@@ -11,6 +11,9 @@
 namespace zlc::cipher {
 namespace {
 
+constexpr Status kTripleDesUnitKeySetupFailed =
+    make_status(Module::TripleDes, 0x02, REASON_INIT_FAILED);
+
 constexpr Status kSetKeyNull = make_status(Module::TripleDes, 0x01, REASON_NULL_ARGUMENT);
 
 inline void crypt_words(const TDES_KEY_SCHEDULE* schedule, std::uint32_t& left,
@@ -83,6 +86,9 @@ void TripleDesBlock(const TDES_KEY_SCHEDULE* schedule, const std::uint8_t in[8],
 
 const BlockCipherOps kTripleDesOps{.module = Module::TripleDes,
                                    .block_length = 8,
+                                   .schedule_size = sizeof(TDES_KEY_SCHEDULE),
+                                   .key_setup_failure = kTripleDesUnitKeySetupFailed,
+                                   .counter_mode = true,
                                    .set_encrypt_key = &set_encrypt_key,
                                    .set_decrypt_key = &set_decrypt_key,
                                    .encrypt_blocks = &blocks,

@@ -95,14 +95,46 @@ void cbc_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* i
 
 }  // namespace
 
-const cipher::BlockCipherOps kEvpAesOps{
-    Module::Aes,       16,         set_encrypt_key,  set_decrypt_key,   blocks<true, 16>,
-    blocks<false, 16>, ctr_blocks, cbc_blocks<true>, cbc_blocks<false>, nullptr};
-const cipher::BlockCipherOps kEvpAesGenericOps{
-    Module::Aes,       16,      set_encrypt_key, set_decrypt_key, blocks<true, 16>,
-    blocks<false, 16>, nullptr, nullptr,         nullptr,         nullptr};
-const cipher::BlockCipherOps kEvpTdesOps{
-    Module::TripleDes, 8,       set_encrypt_key, set_decrypt_key, blocks<true, 8>,
-    blocks<false, 8>,  nullptr, nullptr,         nullptr,         nullptr};
+// Only the operations count: Init and the key setup take the schedule size and the failure
+// status from the family's own descriptor.
+const cipher::BlockCipherOps kEvpAesOps{.module = Module::Aes,
+                                        .block_length = 16,
+                                        .schedule_size = sizeof(EvpSchedule),
+                                        .key_setup_failure = 1,
+                                        .counter_mode = true,
+                                        .set_encrypt_key = set_encrypt_key,
+                                        .set_decrypt_key = set_decrypt_key,
+                                        .encrypt_blocks = blocks<true, 16>,
+                                        .decrypt_blocks = blocks<false, 16>,
+                                        .ctr_blocks = ctr_blocks,
+                                        .cbc_encrypt_blocks = cbc_blocks<true>,
+                                        .cbc_decrypt_blocks = cbc_blocks<false>,
+                                        .schedule_matches = nullptr};
+const cipher::BlockCipherOps kEvpAesGenericOps{.module = Module::Aes,
+                                               .block_length = 16,
+                                               .schedule_size = sizeof(EvpSchedule),
+                                               .key_setup_failure = 1,
+                                               .counter_mode = true,
+                                               .set_encrypt_key = set_encrypt_key,
+                                               .set_decrypt_key = set_decrypt_key,
+                                               .encrypt_blocks = blocks<true, 16>,
+                                               .decrypt_blocks = blocks<false, 16>,
+                                               .ctr_blocks = nullptr,
+                                               .cbc_encrypt_blocks = nullptr,
+                                               .cbc_decrypt_blocks = nullptr,
+                                               .schedule_matches = nullptr};
+const cipher::BlockCipherOps kEvpTdesOps{.module = Module::TripleDes,
+                                         .block_length = 8,
+                                         .schedule_size = sizeof(EvpSchedule),
+                                         .key_setup_failure = 1,
+                                         .counter_mode = true,
+                                         .set_encrypt_key = set_encrypt_key,
+                                         .set_decrypt_key = set_decrypt_key,
+                                         .encrypt_blocks = blocks<true, 8>,
+                                         .decrypt_blocks = blocks<false, 8>,
+                                         .ctr_blocks = nullptr,
+                                         .cbc_encrypt_blocks = nullptr,
+                                         .cbc_decrypt_blocks = nullptr,
+                                         .schedule_matches = nullptr};
 
 }  // namespace zlc::test

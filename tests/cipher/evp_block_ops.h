@@ -1,7 +1,7 @@
 #pragma once
 // Test-only cipher descriptors backed by OpenSSL's ECB/CBC/CTR primitives (AES with 16/24/32-byte
-// keys, triple DES with 16/24-byte keys), and a scope that lends one to a cipher family. They let the
-// mode engine be checked against published mode vectors and against OpenSSL's own modes
+// keys, triple DES with 16/24-byte keys), and a scope that lends one to a cipher family. They let
+// the mode engine be checked against published mode vectors and against OpenSSL's own modes
 // independently of the library's cipher implementations.
 #include "crypto/cipher/block_cipher.h"
 
@@ -14,15 +14,16 @@ extern const cipher::BlockCipherOps kEvpAesGenericOps;
 extern const cipher::BlockCipherOps kEvpTdesOps;
 
 class FamilyOpsScope {
-public:
-    FamilyOpsScope(cipher::Family family, const cipher::BlockCipherOps& ops)
+  public:
+    // `family` is the family's own descriptor (cipher::kAesOps, ...).
+    FamilyOpsScope(const cipher::BlockCipherOps& family, const cipher::BlockCipherOps& ops)
         : family_(family), saved_(cipher::replace_family_ops(family, &ops)) {}
     ~FamilyOpsScope() { cipher::replace_family_ops(family_, saved_); }
     FamilyOpsScope(const FamilyOpsScope&) = delete;
     FamilyOpsScope& operator=(const FamilyOpsScope&) = delete;
 
-private:
-    cipher::Family family_;
+  private:
+    const cipher::BlockCipherOps& family_;
     const cipher::BlockCipherOps* saved_;
 };
 

@@ -13,7 +13,6 @@
 
 namespace {
 
-using zlc::cipher::Family;
 using zlc::test::Bytes;
 using zlc::test::FamilyOpsScope;
 using zlc::test::feed;
@@ -59,7 +58,7 @@ TEST(ModeEngine, Sp800_38aExamplesForEverySplitAndPath) {
         const Bytes iv = record.has("IV") ? from_hex(record.at("IV")) : Bytes{};
         const uint32_t id = aes_id(key.size()) + mode->second + ZLC_NO_PADDING;
         for (const auto& d : kAesDescriptors) {
-            FamilyOpsScope scope(Family::Aes, *d.ops);
+            FamilyOpsScope scope(zlc::cipher::kAesOps, *d.ops);
             SCOPED_TRACE(testing::Message() << "line " << record.line << ", " << d.name);
             for (const auto& pieces : splits(pt.size())) {
                 EXPECT_EQ(to_hex(run_unit(id, true, key, iv, pt, pieces).out), to_hex(ct));
@@ -102,37 +101,43 @@ TEST(ModeEngine, MatchesOpenSslOnRandomMessagesAndSplits) {
     struct Config {
         const char* openssl;
         uint32_t id;
-        Family family;
+        const zlc::cipher::BlockCipherOps* family;
         const zlc::cipher::BlockCipherOps* ops;
         bool padded;
     };
     const Config configs[] = {
-        {"AES-128-ECB", ZLC_AES_128 + ZLC_MODE_ECB, Family::Aes, &zlc::test::kEvpAesOps, true},
-        {"AES-128-ECB", ZLC_AES_128 + ZLC_MODE_ECB + 1, Family::Aes, &zlc::test::kEvpAesOps, false},
-        {"AES-192-CBC", ZLC_AES_192 + ZLC_MODE_CBC, Family::Aes, &zlc::test::kEvpAesOps, true},
-        {"AES-256-CBC", ZLC_AES_256 + ZLC_MODE_CBC, Family::Aes, &zlc::test::kEvpAesGenericOps,
+        {"AES-128-ECB", ZLC_AES_128 + ZLC_MODE_ECB, &zlc::cipher::kAesOps, &zlc::test::kEvpAesOps,
          true},
-        {"AES-128-CBC", ZLC_AES_128 + ZLC_MODE_CBC + 1, Family::Aes, &zlc::test::kEvpAesGenericOps,
-         false},
-        {"AES-128-CFB", ZLC_AES_128 + ZLC_MODE_CFB + 1, Family::Aes, &zlc::test::kEvpAesOps, false},
-        {"AES-128-OFB", ZLC_AES_128 + ZLC_MODE_OFB + 1, Family::Aes, &zlc::test::kEvpAesOps, false},
-        {"AES-128-CTR", ZLC_AES_128 + ZLC_MODE_CTR + 1, Family::Aes, &zlc::test::kEvpAesOps, false},
-        {"AES-256-CTR", ZLC_AES_256 + ZLC_MODE_CTR + 1, Family::Aes, &zlc::test::kEvpAesGenericOps,
-         false},
-        {"DES-EDE3-ECB", ZLC_TDES_3KEY + ZLC_MODE_ECB, Family::TripleDes, &zlc::test::kEvpTdesOps,
+        {"AES-128-ECB", ZLC_AES_128 + ZLC_MODE_ECB + 1, &zlc::cipher::kAesOps,
+         &zlc::test::kEvpAesOps, false},
+        {"AES-192-CBC", ZLC_AES_192 + ZLC_MODE_CBC, &zlc::cipher::kAesOps, &zlc::test::kEvpAesOps,
          true},
-        {"DES-EDE-ECB", ZLC_TDES_2KEY + ZLC_MODE_ECB + 1, Family::TripleDes,
+        {"AES-256-CBC", ZLC_AES_256 + ZLC_MODE_CBC, &zlc::cipher::kAesOps,
+         &zlc::test::kEvpAesGenericOps, true},
+        {"AES-128-CBC", ZLC_AES_128 + ZLC_MODE_CBC + 1, &zlc::cipher::kAesOps,
+         &zlc::test::kEvpAesGenericOps, false},
+        {"AES-128-CFB", ZLC_AES_128 + ZLC_MODE_CFB + 1, &zlc::cipher::kAesOps,
+         &zlc::test::kEvpAesOps, false},
+        {"AES-128-OFB", ZLC_AES_128 + ZLC_MODE_OFB + 1, &zlc::cipher::kAesOps,
+         &zlc::test::kEvpAesOps, false},
+        {"AES-128-CTR", ZLC_AES_128 + ZLC_MODE_CTR + 1, &zlc::cipher::kAesOps,
+         &zlc::test::kEvpAesOps, false},
+        {"AES-256-CTR", ZLC_AES_256 + ZLC_MODE_CTR + 1, &zlc::cipher::kAesOps,
+         &zlc::test::kEvpAesGenericOps, false},
+        {"DES-EDE3-ECB", ZLC_TDES_3KEY + ZLC_MODE_ECB, &zlc::cipher::kTripleDesOps,
+         &zlc::test::kEvpTdesOps, true},
+        {"DES-EDE-ECB", ZLC_TDES_2KEY + ZLC_MODE_ECB + 1, &zlc::cipher::kTripleDesOps,
          &zlc::test::kEvpTdesOps, false},
-        {"DES-EDE3-CBC", ZLC_TDES_3KEY + ZLC_MODE_CBC, Family::TripleDes, &zlc::test::kEvpTdesOps,
-         true},
-        {"DES-EDE3-CFB", ZLC_TDES_3KEY + ZLC_MODE_CFB64 + 1, Family::TripleDes,
+        {"DES-EDE3-CBC", ZLC_TDES_3KEY + ZLC_MODE_CBC, &zlc::cipher::kTripleDesOps,
+         &zlc::test::kEvpTdesOps, true},
+        {"DES-EDE3-CFB", ZLC_TDES_3KEY + ZLC_MODE_CFB64 + 1, &zlc::cipher::kTripleDesOps,
          &zlc::test::kEvpTdesOps, false},
-        {"DES-EDE3-OFB", ZLC_TDES_3KEY_ALT + ZLC_MODE_OFB + 1, Family::TripleDes,
+        {"DES-EDE3-OFB", ZLC_TDES_3KEY_ALT + ZLC_MODE_OFB + 1, &zlc::cipher::kTripleDesOps,
          &zlc::test::kEvpTdesOps, false},
     };
     std::mt19937_64 rng(5);
     for (const auto& c : configs) {
-        FamilyOpsScope scope(c.family, *c.ops);
+        FamilyOpsScope scope(*c.family, *c.ops);
         const auto key_length = static_cast<size_t>(ZLC_Get_Key_Length(c.id));
         const auto block = static_cast<size_t>(ZLC_Get_Block_Length(c.id));
         for (int trial = 0; trial < 40; ++trial) {
@@ -159,18 +164,18 @@ TEST(ModeEngine, MatchesOpenSslOnRandomMessagesAndSplits) {
 // Each cipher's own CTR and CBC fast paths against the engine's generic paths over the same block
 // functions, on every CPU path, with counters that carry across words and wrap inside one call.
 TEST(ModeEngine, CipherFastPathsAgreeWithTheGenericModes) {
-    const std::pair<Family, uint32_t> families[] = {
-        {Family::Aes, ZLC_AES_256},         {Family::Des, ZLC_DES},
-        {Family::TripleDes, ZLC_TDES_3KEY}, {Family::Aria, ZLC_ARIA_192},
-        {Family::Seed, ZLC_SEED_128},       {Family::Rc5, ZLC_RC5},
-        {Family::Blowfish, ZLC_BLOWFISH},   {Family::Rc2, ZLC_RC2_64},
-        {Family::Lea, ZLC_LEA_128},
+    const std::pair<const zlc::cipher::BlockCipherOps*, uint32_t> families[] = {
+        {&zlc::cipher::kAesOps, ZLC_AES_256},         {&zlc::cipher::kDesOps, ZLC_DES},
+        {&zlc::cipher::kTripleDesOps, ZLC_TDES_3KEY}, {&zlc::cipher::kAriaOps, ZLC_ARIA_192},
+        {&zlc::cipher::kSeedOps, ZLC_SEED_128},       {&zlc::cipher::kRc5Ops, ZLC_RC5},
+        {&zlc::cipher::kBlowfishOps, ZLC_BLOWFISH},   {&zlc::cipher::kRc2Ops, ZLC_RC2_64},
+        {&zlc::cipher::kLeaOps, ZLC_LEA_128},
     };
     for (bool portable : {false, true}) {
         zlc::test::PortablePathsScope paths(portable);
         for (const auto& [family, algorithm] : families) {
             const zlc::cipher::BlockCipherOps* own =
-                zlc::cipher::replace_family_ops(family, nullptr);
+                zlc::cipher::replace_family_ops(*family, nullptr);
             if (own->set_encrypt_key == nullptr) continue;  // not in this build
             zlc::cipher::BlockCipherOps generic = *own;
             generic.ctr_blocks = nullptr;
@@ -185,7 +190,7 @@ TEST(ModeEngine, CipherFastPathsAgreeWithTheGenericModes) {
             word_carry[b - 1] = 0xF5;
             for (const Bytes& iv : {near_wrap, word_carry}) {
                 for (uint32_t mode : {ZLC_MODE_CBC, ZLC_MODE_CTR + ZLC_NO_PADDING}) {
-                    if (family == Family::Rc2 && mode != ZLC_MODE_CBC) continue;
+                    if (family == &zlc::cipher::kRc2Ops && mode != ZLC_MODE_CBC) continue;
                     const Bytes pt = random_bytes(45 * b + 3, mode);
                     for (bool encrypt : {true, false}) {
                         SCOPED_TRACE(testing::Message()
@@ -195,7 +200,7 @@ TEST(ModeEngine, CipherFastPathsAgreeWithTheGenericModes) {
                             encrypt ? pt : run_unit(algorithm + mode, true, key, iv, pt).out;
                         const Outcome fast =
                             run_unit(algorithm + mode, encrypt, key, iv, in, {b * 3 + 1});
-                        FamilyOpsScope scope(family, generic);
+                        FamilyOpsScope scope(*family, generic);
                         const Outcome slow = run_unit(algorithm + mode, encrypt, key, iv, in, {5});
                         EXPECT_EQ(fast.final_status, 0u);
                         EXPECT_EQ(to_hex(fast.out), to_hex(slow.out));
@@ -208,8 +213,8 @@ TEST(ModeEngine, CipherFastPathsAgreeWithTheGenericModes) {
 
 class EngineEdgeCases : public testing::Test {
   protected:
-    FamilyOpsScope aes_{Family::Aes, zlc::test::kEvpAesGenericOps};
-    FamilyOpsScope tdes_{Family::TripleDes, zlc::test::kEvpTdesOps};
+    FamilyOpsScope aes_{zlc::cipher::kAesOps, zlc::test::kEvpAesGenericOps};
+    FamilyOpsScope tdes_{zlc::cipher::kTripleDesOps, zlc::test::kEvpTdesOps};
     const Bytes key16_ = random_bytes(16, 1);
     const Bytes key24_ = random_bytes(24, 2);
     const Bytes iv_ = random_bytes(16, 3);
@@ -368,7 +373,7 @@ TEST_F(EngineEdgeCases, CounterCarriesAcrossTheWholeBlock) {
         {ZLC_TDES_3KEY, "ffffffffffffffff", "0000000000000000"},
     };
     for (const auto& d : kAesDescriptors) {
-        FamilyOpsScope scope(Family::Aes, *d.ops);
+        FamilyOpsScope scope(zlc::cipher::kAesOps, *d.ops);
         for (const auto& r : rows) {
             const Bytes counter = from_hex(r.counter);
             const size_t b = counter.size();
