@@ -572,6 +572,94 @@ ZLC_API uint32_t ZLC_Get_Rand_BIGINT_Ex(BIGINT *n, int32_t bits) ZLC_NOEXCEPT;
  * request in progress to finish. */
 ZLC_API void ZLC_Uninstantiate_DRBG(void) ZLC_NOEXCEPT;
 
+/* Random integers and primes. The _Ex functions draw from the DRBG (the bytes of ZLC_Rand_Bytes);
+ * the others from a PRNG unit made for each draw with G = `digest` (0 selects SHA-1), and are
+ * refused in proven mode. */
+
+/** r = a random integer below 2^bits. top -1 leaves the high bits random, 0 sets bit bits-1, any
+ * other value sets bits bits-1 and bits-2; a nonzero bottom sets bit 0. bits 0 gives zero. The pool
+ * is not used. Statuses: 0x04170049 (null r), 0x0417002B (negative bits), 0x0417003B (buffer),
+ * 0x0417001D (the DRBG failed), 0x04170005 (conversion). */
+ZLC_API uint32_t ZLC_Rand_BIGINT_Ex(BIGINT *r, int32_t bits, int32_t top, int32_t bottom,
+                                    BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/** As ZLC_Rand_BIGINT_Ex from a PRNG unit seeded for the call (the pool, or a private one when
+ * null, is lent to it). Statuses: 0x04180025 (proven mode, failed self-test, or the unit could not
+ * be initialised), 0x04180049, 0x0418002B, 0x0418003B, 0x0418001D (the PRNG failed), 0x04180005. */
+ZLC_API uint32_t ZLC_Rand_BIGINT(BIGINT *r, int32_t bits, int32_t top, int32_t bottom, BIGINT_POOL *pool,
+                                 uint32_t digest) ZLC_NOEXCEPT;
+/** Miller-Rabin with count - 1 rounds (a count below 2 runs one) and random bases. Returns 1 when n
+ * passes, -1 when n is composite, 0 when n is null, 0, 1 or even other than 2, or when a step
+ * failed (no verdict). 2 is prime. A null pool makes a private one. */
+ZLC_API int32_t ZLC_Is_BIGINT_Prime_Ex(const BIGINT *n, int32_t count, BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/** As ZLC_Is_BIGINT_Prime_Ex with bases from ZLC_Rand_BIGINT using `digest` (so 0 in proven mode). */
+ZLC_API int32_t ZLC_Is_BIGINT_Prime(const BIGINT *n, int32_t count, BIGINT_POOL *pool,
+                                    uint32_t digest) ZLC_NOEXCEPT;
+/** p = a random prime of exactly `bits` bits whose predecessor has no odd factor up to 17863;
+ * 3 to 38 Miller-Rabin rounds by size (4 at 1024 bits). A null pool makes a private one. p is
+ * written only on success. Statuses: 0x041E0049 (null p), 0x041E004D (bits below 16, a random draw
+ * failed, or a primality test could not decide), 0x041E0057 (private pool), 0x041E001B (scratch),
+ * 0x041E0001 (adding the sieve offset), or the status of the final copy into p. */
+ZLC_API uint32_t ZLC_Generate_BIGINT_Prime_Ex(BIGINT *p, int32_t bits, BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/** As ZLC_Generate_BIGINT_Prime_Ex with candidates and bases from ZLC_Rand_BIGINT using `digest`. */
+ZLC_API uint32_t ZLC_Generate_BIGINT_Prime(BIGINT *p, int32_t bits, BIGINT_POOL *pool,
+                                           uint32_t digest) ZLC_NOEXCEPT;
+
+/* ---------------------------------------------------------------------------------------------
+ * PRNG: the FIPS 186-2 style generator, XKEY' = (1 + XKEY + G(XKEY + XSEED mod 2^b)) mod 2^b
+ * ------------------------------------------------------------------------------------------- */
+
+/* G identifiers: ZLC_SHA1, ZLC_SHA224, ZLC_SHA256, ZLC_SHA384, ZLC_SHA512, ZLC_HAS160 (the
+ * digest's compression, chained from step to step; the step output is the digest length), or
+ * ZLC_ARIA_128, ZLC_ARIA_192, ZLC_ARIA_256, ZLC_SEED_128 (a 20-byte G over the block cipher; the
+ * step output is its first 16 bytes). */
+typedef struct PRNG_UNIT {
+    BIGINT *xkey;          /* the secret state XKEY */
+    BIGINT *xseed;         /* the seed XSEED */
+    uint32_t g_algorithm;  /* identifier of G; 0 when unset */
+    void *g_state;         /* G's digest state or key-schedule area, owned by the unit */
+    int32_t g_state_size;  /* bytes of *g_state */
+    uint32_t initialised;  /* 0xFFFFFFFF once ZLC_Init_PRNG has begun on the unit */
+    BIGINT_POOL *pool;     /* the pool the unit computes in */
+    uint32_t owns_pool;    /* 1 when the unit made the pool and releases it */
+    int32_t xkey_bits;     /* b: 8 x the XKEY length in bytes, fixed at initialisation */
+} PRNG_UNIT;
+
+/** A zero-filled unit, or null. Release it with ZLC_Free_PRNG_Unit. */
+ZLC_API PRNG_UNIT *ZLC_New_PRNG_Unit(void) ZLC_NOEXCEPT;
+/** Cleans and releases the unit; null does nothing. */
+ZLC_API void ZLC_Free_PRNG_Unit(PRNG_UNIT *unit) ZLC_NOEXCEPT;
+/** On an initialised unit: wipes and releases XKEY, XSEED and G's state, releases a pool the unit
+ * made, and zeroes the unit. Any other unit is left alone. */
+ZLC_API void ZLC_Clean_PRNG_Unit(PRNG_UNIT *unit) ZLC_NOEXCEPT;
+/** Binds G and loads XKEY (20 to 64 bytes, b = 8 x its length) and XSEED (any length), each as a
+ * big-endian number; may be repeated, replacing all three. A null XKEY is made from the operating
+ * system's random source (20 to 64 bytes); a null XSEED (20 bytes) is stirred out of the
+ * process-wide seed pool with XKEY. The caller's pool is used, or a null one makes the unit its own.
+ * Statuses: a failing self-test's own, 0x14010049 (null unit), 0x140100F0 (proven mode),
+ * 0x14010023 (XKEY length outside 20..64 - the unit then holds no XKEY -, negative XSEED length, G
+ * not accepted, or a caller XKEY equal to the caller XSEED), 0x1401000F (SHA-1 failed while
+ * deriving XSEED), 0x1401001D (the operating system's random source failed), 0x1401003B. */
+ZLC_API uint32_t ZLC_Init_PRNG(PRNG_UNIT *unit, uint32_t g_algorithm, const uint8_t *xkey, int32_t xkey_length,
+                               const uint8_t *xseed, int32_t xseed_length, BIGINT_POOL *pool) ZLC_NOEXCEPT;
+/** Writes `length` bytes: one reference step, then step outputs, each compared with the one before
+ * it. Statuses: 0x14040049 (null unit or output), 0x1404002B (negative length), 0x1404004E (a step
+ * failed, e.g. no XKEY), 0x14040014 (two consecutive steps gave the same output). */
+ZLC_API uint32_t ZLC_Get_Rand(PRNG_UNIT *unit, uint8_t *out, int32_t length) ZLC_NOEXCEPT;
+/** r = a random number below 2^bits ((bits + 7) / 8 bytes of ZLC_Get_Rand, the first shifted
+ * right). Statuses: a failing self-test's own, 0x14050049 (null), 0x1405002B (negative bits), 0x1405003B (buffer), or
+ * ZLC_Get_Rand's (r then unchanged). */
+ZLC_API uint32_t ZLC_Get_Rand_BIGINT(PRNG_UNIT *unit, BIGINT *r, int32_t bits) ZLC_NOEXCEPT;
+/** One step without comparison: k = G's value mod q (the whole value when q is null), and
+ * XKEY' = (1 + XKEY + k) mod 2^b, as FIPS 186-2 Appendix 3.1 for DSA x and 3.2 for k. Statuses:
+ * 0x14030049 (null unit or k), a failing self-test's own, 0x14030057 (no pool), 0x1404004B (no
+ * XKEY), 0x1403003B (G or scratch failed), or the status of a failed big-integer operation (a zero
+ * q: 0x04100028). */
+ZLC_API uint32_t ZLC_Get_Rand_DSA_BIGINT(PRNG_UNIT *unit, BIGINT *k, const BIGINT *q) ZLC_NOEXCEPT;
+/** `length` bytes from a temporary SHA-1 unit with generated XKEY and XSEED. Statuses: 0x1406003B
+ * (unit), 0x14060025 (proven mode, failing self-test, or seeding failed), 0x1406001D (the draw
+ * failed, also for a null output). */
+ZLC_API uint32_t ZLC_Rand_Bytes_PRNG(uint8_t *out, int32_t length) ZLC_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif
