@@ -31,48 +31,53 @@ struct Source {
     bool drbg;
     std::uint32_t digest;
 
-    Status draw(BIGINT* r, std::int32_t bits, std::int32_t top, std::int32_t bottom, BIGINT_POOL* pool) const {
-        return drbg ? rand_ex(r, bits, top, bottom, pool) : rand(r, bits, top, bottom, pool, digest);
+    Status draw(BIGINT* r, std::int32_t bits, std::int32_t top, std::int32_t bottom,
+                BIGINT_POOL* pool) const {
+        return drbg ? rand_ex(r, bits, top, bottom, pool)
+                    : rand(r, bits, top, bottom, pool, digest);
     }
 };
 
-bool equals_word(const BIGINT* n, std::uint32_t w) { return n->length == 1 && n->words[0] == w; }
+bool equals_word(const BIGINT* n, std::uint32_t w) {
+    return n->length == 1 && n->words[0] == w;
+}
 
-std::int32_t miller_rabin(const BIGINT* n, std::int32_t count, BIGINT_POOL* given, const Source& source) {
+std::int32_t miller_rabin(const BIGINT* n, std::int32_t count, BIGINT_POOL* given,
+                          const Source& source) {
     if (n == nullptr || is_zero(n) || equals_word(n, 1)) return 0;
     PrivatePool pool(given);
     if (pool.get() == nullptr) return 0;
     PoolFrame frame(pool.get());
     BIGINT* two = frame.take();
-    if (two == nullptr || ZLC_Set_BIGINT_Word(two, 2) != kOk) return 0;
-    if (ZLC_Cmp_BIGINT(n, two) == 0) return 1;
+    if (two == nullptr || bigint::set_word(two, 2) != kOk) return 0;
+    if (bigint::cmp(n, two) == 0) return 1;
     BIGINT *m, *d, *a, *y;
     if (!frame.take_all(m, d, a, y)) return 0;
     if (!is_odd(n)) return 0;
 
     // n - 1 = 2^s * d with d odd.
-    if (ZLC_Copy_BIGINT(m, n) != kOk || ZLC_Sub_BIGINT_Word(m, 1) != kOk) return 0;
+    if (bigint::copy(m, n) != kOk || bigint::sub_word(m, 1) != kOk) return 0;
     std::int32_t s = 1;
-    while (ZLC_Is_BIGINT_Bit_Set(m, s) == 0) ++s;
+    while (bigint::is_bit_set(m, s) == 0) ++s;
     if (right_shift(d, m, s) != kOk) return 0;
-    const std::int32_t length = ZLC_Get_BIGINT_Bits_Length(m);
+    const std::int32_t length = bigint::get_bits_length(m);
 
     // A count below 2 would run no round at all and call every odd number composite.
     const std::int32_t rounds = count < 2 ? 1 : count - 1;
     for (std::int32_t round = 0; round < rounds; ++round) {
         do {
             if (source.draw(a, length, 0, 0, pool.get()) != kOk) return 0;
-            if (ZLC_Cmp_BIGINT(a, m) > 0 && ZLC_Div_BIGINT(nullptr, a, a, m, pool.get()) != kOk) return 0;
+            if (bigint::cmp(a, m) > 0 && bigint::div(nullptr, a, a, m, pool.get()) != kOk) return 0;
         } while (is_zero(a));
-        if (ZLC_Mod_Exp_Mont_BIGINT(y, a, d, n, pool.get()) != kOk) return 0;
+        if (bigint::mod_exp_mont(y, a, d, n, pool.get()) != kOk) return 0;
         if (equals_word(y, 1)) continue;
         bool passed = false;
         for (std::int32_t i = 0; i < s; ++i) {
-            if (ZLC_Cmp_BIGINT(y, m) == 0) {
+            if (bigint::cmp(y, m) == 0) {
                 passed = true;
                 break;
             }
-            if (ZLC_Mod_Mtp_BIGINT(y, y, y, n, pool.get()) != kOk) return 0;
+            if (bigint::mod_mtp(y, y, y, n, pool.get()) != kOk) return 0;
             if (equals_word(y, 1)) break;  // a square root of 1 other than -1: composite
         }
         if (!passed) return -1;
@@ -83,7 +88,8 @@ std::int32_t miller_rabin(const BIGINT* n, std::int32_t count, BIGINT_POOL* give
 // x mod m for x < 2^62, m < 2^30, by the reciprocal floor(2^64 / m): the estimate of the quotient
 // is at most one short, so one conditional subtraction finishes.
 std::uint32_t reduce(std::uint64_t x, const PrimePair& pair) {
-    const auto q = static_cast<std::uint64_t>((static_cast<unsigned __int128>(x) * pair.reciprocal) >> 64);
+    const auto q =
+        static_cast<std::uint64_t>((static_cast<unsigned __int128>(x) * pair.reciprocal) >> 64);
     std::uint64_t r = x - q * pair.product;
     r -= pair.product & (0 - static_cast<std::uint64_t>(r >= pair.product));
     return static_cast<std::uint32_t>(r);
@@ -97,7 +103,8 @@ void compute_residues(const BIGINT* c, Residues& residues) {
     for (std::int32_t w = c->length - 1; w >= 0; --w) {
         const std::uint32_t word = c->words[w];
         for (std::size_t i = 0; i < kPrimePairCount; ++i) {
-            partial[i] = reduce((static_cast<std::uint64_t>(partial[i]) << 32) | word, kPrimePairs[i]);
+            partial[i] =
+                reduce((static_cast<std::uint64_t>(partial[i]) << 32) | word, kPrimePairs[i]);
         }
     }
     for (std::size_t i = 0; i < kOddPrimeCount; ++i) {
@@ -160,12 +167,13 @@ Status generate(BIGINT* p, std::int32_t bits, BIGINT_POOL* given, const Source& 
         compute_residues(candidate, residues);
         std::uint32_t offset = 0;
         if (!sieve(residues, offset_limit(candidate, bits), &offset)) continue;
-        if (ZLC_Add_BIGINT_Word(candidate, offset) != kOk) return kGenerateOffset;
+        if (bigint::add_word(candidate, offset) != kOk) return kGenerateOffset;
         // Composites almost always fail the first round; only survivors meet the rest.
         std::int32_t verdict = 1;
-        for (int i = 0; i < rounds && verdict == 1; ++i) verdict = miller_rabin(candidate, 2, pool.get(), source);
+        for (int i = 0; i < rounds && verdict == 1; ++i)
+            verdict = miller_rabin(candidate, 2, pool.get(), source);
         if (verdict == 0) return kGenerateCandidate;  // a failed step proves nothing
-        if (verdict == 1) return ZLC_Copy_BIGINT(p, candidate);
+        if (verdict == 1) return bigint::copy(p, candidate);
     }
 }
 
@@ -197,7 +205,8 @@ std::int32_t is_prime_ex(const BIGINT* n, std::int32_t count, BIGINT_POOL* pool)
     return miller_rabin(n, count, pool, Source{true, 0});
 }
 
-std::int32_t is_prime(const BIGINT* n, std::int32_t count, BIGINT_POOL* pool, std::uint32_t digest) noexcept {
+std::int32_t is_prime(const BIGINT* n, std::int32_t count, BIGINT_POOL* pool,
+                      std::uint32_t digest) noexcept {
     return miller_rabin(n, count, pool, Source{false, digest});
 }
 
@@ -205,7 +214,8 @@ Status generate_prime_ex(BIGINT* p, std::int32_t bits, BIGINT_POOL* pool) noexce
     return generate(p, bits, pool, Source{true, 0});
 }
 
-Status generate_prime(BIGINT* p, std::int32_t bits, BIGINT_POOL* pool, std::uint32_t digest) noexcept {
+Status generate_prime(BIGINT* p, std::int32_t bits, BIGINT_POOL* pool,
+                      std::uint32_t digest) noexcept {
     return generate(p, bits, pool, Source{false, digest});
 }
 
@@ -213,19 +223,23 @@ Status generate_prime(BIGINT* p, std::int32_t bits, BIGINT_POOL* pool, std::uint
 
 extern "C" {
 
-ZLC_API int32_t ZLC_Is_BIGINT_Prime_Ex(const BIGINT* n, int32_t count, BIGINT_POOL* pool) ZLC_NOEXCEPT {
+ZLC_API int32_t ZLC_Is_BIGINT_Prime_Ex(const BIGINT* n, int32_t count,
+                                       BIGINT_POOL* pool) ZLC_NOEXCEPT {
     return zlc::bigint::is_prime_ex(n, count, pool);
 }
 
-ZLC_API int32_t ZLC_Is_BIGINT_Prime(const BIGINT* n, int32_t count, BIGINT_POOL* pool, uint32_t digest) ZLC_NOEXCEPT {
+ZLC_API int32_t ZLC_Is_BIGINT_Prime(const BIGINT* n, int32_t count, BIGINT_POOL* pool,
+                                    uint32_t digest) ZLC_NOEXCEPT {
     return zlc::bigint::is_prime(n, count, pool, digest);
 }
 
-ZLC_API uint32_t ZLC_Generate_BIGINT_Prime_Ex(BIGINT* p, int32_t bits, BIGINT_POOL* pool) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Generate_BIGINT_Prime_Ex(BIGINT* p, int32_t bits,
+                                              BIGINT_POOL* pool) ZLC_NOEXCEPT {
     return zlc::bigint::generate_prime_ex(p, bits, pool);
 }
 
-ZLC_API uint32_t ZLC_Generate_BIGINT_Prime(BIGINT* p, int32_t bits, BIGINT_POOL* pool, uint32_t digest) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Generate_BIGINT_Prime(BIGINT* p, int32_t bits, BIGINT_POOL* pool,
+                                           uint32_t digest) ZLC_NOEXCEPT {
     return zlc::bigint::generate_prime(p, bits, pool, digest);
 }
 

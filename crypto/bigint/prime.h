@@ -29,7 +29,8 @@ std::int32_t is_prime(const BIGINT* n, std::int32_t count, BIGINT_POOL* pool,
 [[nodiscard]] Status generate_prime(BIGINT* p, std::int32_t bits, BIGINT_POOL* pool,
                                     std::uint32_t digest) noexcept;
 
-// Miller-Rabin rounds given to a generated prime of `bits` bits (3 from 1300 bits up, 38 below 150).
+// Miller-Rabin rounds given to a generated prime of `bits` bits (3 from 1300 bits up, 38 below
+// 150).
 int prime_rounds(std::int32_t bits) noexcept;
 
 }  // namespace zlc::bigint

@@ -32,8 +32,9 @@ struct Codes {
 // spare byte so that top = 1 with the top bit at the bottom of byte 0 can set bit bits - 2 in
 // byte 1 without a special case.
 template <class Fill>
-Status shaped(BIGINT* r, std::int32_t bits, std::int32_t top, std::int32_t bottom, const Codes& codes, Fill fill) {
-    if (bits == 0) return ZLC_Set_BIGINT_Word(r, 0) == kOk ? kOk : codes.convert;
+Status shaped(BIGINT* r, std::int32_t bits, std::int32_t top, std::int32_t bottom,
+              const Codes& codes, Fill fill) {
+    if (bits == 0) return bigint::set_word(r, 0) == kOk ? kOk : codes.convert;
     const std::size_t n = (static_cast<std::size_t>(bits) + 7) / 8;
     auto* bytes = static_cast<std::uint8_t*>(mem::alloc_zeroed(n + 1));
     if (bytes == nullptr) return codes.alloc;
@@ -52,17 +53,20 @@ Status shaped(BIGINT* r, std::int32_t bits, std::int32_t top, std::int32_t botto
     }
     bytes[0] &= static_cast<std::uint8_t>(0xFFu >> (7 - t));
     if (bottom != 0) bytes[n - 1] |= 1;
-    return ZLC_Binary_To_BIGINT(bytes, static_cast<std::int32_t>(n), r) != nullptr ? kOk : codes.convert;
+    return bigint::binary_to(bytes, static_cast<std::int32_t>(n), r) != nullptr ? kOk
+                                                                                : codes.convert;
 }
 
 }  // namespace
 
-Status rand_ex(BIGINT* r, std::int32_t bits, std::int32_t top, std::int32_t bottom, BIGINT_POOL*) noexcept {
+Status rand_ex(BIGINT* r, std::int32_t bits, std::int32_t top, std::int32_t bottom,
+               BIGINT_POOL*) noexcept {
     if (r == nullptr) return kExNull;
     if (bits < 0) return kExInvalid;
-    return shaped(r, bits, top, bottom, {kExAlloc, kExRandom, kExConvert}, [](std::uint8_t* out, std::size_t n) {
-        return rand::rand_bytes(out, static_cast<std::int32_t>(n)) == kOk;
-    });
+    return shaped(r, bits, top, bottom, {kExAlloc, kExRandom, kExConvert},
+                  [](std::uint8_t* out, std::size_t n) {
+                      return rand::rand_bytes(out, static_cast<std::int32_t>(n)) == kOk;
+                  });
 }
 
 Status rand(BIGINT* r, std::int32_t bits, std::int32_t top, std::int32_t bottom, BIGINT_POOL* pool,
@@ -91,8 +95,8 @@ ZLC_API uint32_t ZLC_Rand_BIGINT_Ex(BIGINT* r, int32_t bits, int32_t top, int32_
     return zlc::bigint::rand_ex(r, bits, top, bottom, pool);
 }
 
-ZLC_API uint32_t ZLC_Rand_BIGINT(BIGINT* r, int32_t bits, int32_t top, int32_t bottom, BIGINT_POOL* pool,
-                                 uint32_t digest) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Rand_BIGINT(BIGINT* r, int32_t bits, int32_t top, int32_t bottom,
+                                 BIGINT_POOL* pool, uint32_t digest) ZLC_NOEXCEPT {
     return zlc::bigint::rand(r, bits, top, bottom, pool, digest);
 }
 

@@ -24,7 +24,9 @@
 namespace zlc::prng {
 namespace {
 
-constexpr Status st(std::uint8_t op, std::uint16_t reason) { return make_status(Module::Prng, op, reason); }
+constexpr Status st(std::uint8_t op, std::uint16_t reason) {
+    return make_status(Module::Prng, op, reason);
+}
 constexpr Status kInitNull = st(0x01, REASON_NULL_ARGUMENT);
 constexpr Status kInitProven = st(0x01, REASON_NOT_APPROVED);
 constexpr Status kInitInvalid = st(0x01, REASON_INIT_FAILED);
@@ -56,11 +58,12 @@ constexpr std::int32_t kDerivedSeedLength = 20;
 
 // t of FIPS 186-2: the SHA-1 initial value H0..H4. A digest G starts from its own initial value,
 // which for SHA-1 is this t, and chains from there.
-constexpr std::array<std::uint32_t, 5> kT = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
+constexpr std::array<std::uint32_t, 5> kT = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476,
+                                             0xc3d2e1f0};
 
 bool is_digest_g(std::uint32_t g) {
-    return g == ZLC_SHA1 || g == ZLC_SHA224 || g == ZLC_SHA256 || g == ZLC_SHA384 || g == ZLC_SHA512 ||
-           g == ZLC_HAS160;
+    return g == ZLC_SHA1 || g == ZLC_SHA224 || g == ZLC_SHA256 || g == ZLC_SHA384 ||
+           g == ZLC_SHA512 || g == ZLC_HAS160;
 }
 bool is_cipher_g(std::uint32_t g) {
     return g == ZLC_ARIA_128 || g == ZLC_ARIA_192 || g == ZLC_ARIA_256 || g == ZLC_SEED_128;
@@ -79,7 +82,7 @@ void release_g_state(PRNG_UNIT* unit) {
 }
 
 void release_number(BIGINT** n) {
-    (void)ZLC_Free_BIGINT(*n);
+    (void)bigint::free(*n);
     *n = nullptr;
 }
 
@@ -95,8 +98,8 @@ void truncate_bits(BIGINT* n, std::int32_t b) {
 // x as `width` big-endian bytes, left-padded; the caller guarantees x < 2^(8 width).
 void store_padded(const BIGINT* x, std::uint8_t* out, std::int32_t width) {
     std::memset(out, 0, static_cast<std::size_t>(width));
-    const std::int32_t bytes = (ZLC_Get_BIGINT_Bits_Length(x) + 7) / 8;
-    (void)ZLC_BIGINT_To_Binary_Unsigned(x, out + (width - bytes));
+    const std::int32_t bytes = (bigint::get_bits_length(x) + 7) / 8;
+    (void)bigint::to_binary_unsigned(x, out + (width - bytes));
 }
 
 // G over a digest: XVAL, as b / 8 bytes, at the start of a zero block of the digest's block size,
@@ -106,7 +109,8 @@ Status g_hash(PRNG_UNIT* unit, const BIGINT* xval, std::uint8_t* out) {
     std::array<std::uint8_t, 128> block{};
     mem::WipeOnExit wipe(block);
     store_padded(xval, block.data(), unit->xkey_bits / 8);
-    if (row == nullptr || row->update(unit->g_state, block.data(), static_cast<std::uint32_t>(row->block_size)) != kOk) {
+    if (row == nullptr || row->update(unit->g_state, block.data(),
+                                      static_cast<std::uint32_t>(row->block_size)) != kOk) {
         return kStepFailed;
     }
     auto words32 = [out](const std::uint32_t* h, int count) {
@@ -124,10 +128,12 @@ Status g_hash(PRNG_UNIT* unit, const BIGINT* xval, std::uint8_t* out) {
             break;
         case ZLC_SHA224:
         case ZLC_SHA256:
-            words32(static_cast<const digest::SHA256_STATE*>(unit->g_state)->h, row->digest_length / 4);
+            words32(static_cast<const digest::SHA256_STATE*>(unit->g_state)->h,
+                    row->digest_length / 4);
             break;
         default:
-            words64(static_cast<const digest::SHA512_STATE*>(unit->g_state)->h, row->digest_length / 8);
+            words64(static_cast<const digest::SHA512_STATE*>(unit->g_state)->h,
+                    row->digest_length / 8);
             break;
     }
     return kOk;
@@ -155,7 +161,8 @@ void g_cipher(PRNG_UNIT* unit, const BIGINT* xval, std::uint8_t* out) {
     for (int j = 0; j < 5; ++j) {
         auto X = [&](int i) { return x[(j + i) % 5]; };
         auto C = [&](int i) { return c[(j + i) % 5]; };
-        const std::uint32_t plain[4] = {X(0), X(1) ^ X(3), X(0) ^ X(2) ^ X(3), X(0) ^ X(1) ^ X(2) ^ X(4)};
+        const std::uint32_t plain[4] = {X(0), X(1) ^ X(3), X(0) ^ X(2) ^ X(3),
+                                        X(0) ^ X(1) ^ X(2) ^ X(4)};
         const std::uint32_t key_words[8] = {C(4), C(3), C(2), C(1), C(0), C(4), C(3), C(2)};
         for (int i = 0; i < 4; ++i) store_be32(block.data() + 4 * i, plain[i]);
         for (int i = 0; i < 8; ++i) store_be32(key.data() + 4 * i, key_words[i]);
@@ -165,24 +172,26 @@ void g_cipher(PRNG_UNIT* unit, const BIGINT* xval, std::uint8_t* out) {
             cipher::SeedEncryptBlock(schedule, block.data(), block.data());
         } else {
             auto* schedule = static_cast<cipher::ARIA_KEY_SCHEDULE*>(unit->g_state);
-            (void)cipher::AriaSetEncryptKey(key.data(), key_length, schedule);  // length and pointers valid
+            (void)cipher::AriaSetEncryptKey(key.data(), key_length,
+                                            schedule);  // length and pointers valid
             cipher::AriaEncryptBlock(schedule, block.data(), block.data());
         }
         for (int i = 0; i < 4; ++i) y[j][i] = load_be32(block.data() + 4 * i);
     }
     for (int j = 0; j < 5; ++j) {
         auto Y = [&](int i) -> const std::array<std::uint32_t, 4>& { return y[(j + i) % 5]; };
-        store_be32(out + 4 * j, Y(0)[0] ^ Y(0)[1] ^ Y(1)[0] ^ Y(1)[1] ^ Y(2)[2] ^ Y(4)[2] ^ Y(3)[3]);
+        store_be32(out + 4 * j,
+                   Y(0)[0] ^ Y(0)[1] ^ Y(1)[0] ^ Y(1)[1] ^ Y(2)[2] ^ Y(4)[2] ^ Y(3)[3]);
     }
 }
 
 // G's value for the current XKEY into `value` (20 bytes for a cipher G, the digest length
 // otherwise), also loaded into x.
-Status evaluate_g(PRNG_UNIT* unit, bigint::PoolFrame& frame, std::uint8_t* value, std::int32_t* value_length,
-                  BIGINT** x) {
+Status evaluate_g(PRNG_UNIT* unit, bigint::PoolFrame& frame, std::uint8_t* value,
+                  std::int32_t* value_length, BIGINT** x) {
     BIGINT* xval;
     if (!frame.take_all(xval, *x)) return kStepFailed;
-    if (const Status s = ZLC_Add_BIGINT(xval, unit->xkey, unit->xseed); s != kOk) return s;
+    if (const Status s = bigint::add(xval, unit->xkey, unit->xseed); s != kOk) return s;
     truncate_bits(xval, unit->xkey_bits);
     if (is_cipher_g(unit->g_algorithm)) {
         g_cipher(unit, xval, value);
@@ -191,13 +200,13 @@ Status evaluate_g(PRNG_UNIT* unit, bigint::PoolFrame& frame, std::uint8_t* value
         if (const Status s = g_hash(unit, xval, value); s != kOk) return s;
         *value_length = step_length(unit->g_algorithm);
     }
-    return ZLC_Binary_To_BIGINT(value, *value_length, *x) != nullptr ? kOk : kStepFailed;
+    return bigint::binary_to(value, *value_length, *x) != nullptr ? kOk : kStepFailed;
 }
 
 // XKEY = (1 + XKEY + addend) mod 2^b.
 Status advance_xkey(PRNG_UNIT* unit, const BIGINT* addend) {
-    if (const Status s = ZLC_Add_BIGINT(unit->xkey, unit->xkey, addend); s != kOk) return s;
-    if (const Status s = ZLC_Add_BIGINT_Word(unit->xkey, 1); s != kOk) return s;
+    if (const Status s = bigint::add(unit->xkey, unit->xkey, addend); s != kOk) return s;
+    if (const Status s = bigint::add_word(unit->xkey, 1); s != kOk) return s;
     truncate_bits(unit->xkey, unit->xkey_bits);
     return kOk;
 }
@@ -211,8 +220,10 @@ struct Seeds {
 
 bool generate_key(Seeds& seeds) {
     std::uint32_t pick = 0;
-    if (!platform::system_random(reinterpret_cast<std::uint8_t*>(&pick), sizeof(pick))) return false;
-    seeds.key_length = kMinKeyLength + static_cast<std::int32_t>(pick % (kMaxKeyLength - kMinKeyLength + 1));
+    if (!platform::system_random(reinterpret_cast<std::uint8_t*>(&pick), sizeof(pick)))
+        return false;
+    seeds.key_length =
+        kMinKeyLength + static_cast<std::int32_t>(pick % (kMaxKeyLength - kMinKeyLength + 1));
     return platform::system_random(seeds.key.data(), static_cast<std::size_t>(seeds.key_length));
 }
 
@@ -225,7 +236,8 @@ Status derive_seed(Seeds& seeds) {
         std::array<std::uint8_t, kDerivedSeedLength> next{};
         mem::WipeOnExit wipe(next);
         std::int32_t length = 0;
-        if (ZLC_DIGEST(ZLC_SHA1, summary, kDerivedSeedLength, next.data(), &length) != kOk) return kInitDigest;
+        if (digest::one_shot(ZLC_SHA1, summary, kDerivedSeedLength, next.data(), &length) != kOk)
+            return kInitDigest;
         std::memcpy(summary, next.data(), next.size());
         seeds.seed[static_cast<std::size_t>(i)] = summary[i];
     }
@@ -233,19 +245,19 @@ Status derive_seed(Seeds& seeds) {
 }
 
 bool load(BIGINT** slot, const std::uint8_t* bytes, std::int32_t length) {
-    if (*slot == nullptr) *slot = ZLC_New_BIGINT();
-    return *slot != nullptr && ZLC_Binary_To_BIGINT(bytes, length, *slot) != nullptr;
+    if (*slot == nullptr) *slot = bigint::new_bigint();
+    return *slot != nullptr && bigint::binary_to(bytes, length, *slot) != nullptr;
 }
 
 Status adopt_pool(PRNG_UNIT* unit, BIGINT_POOL* pool) {
     if (pool != nullptr) {
-        if (unit->owns_pool != 0) (void)ZLC_Free_BIGINT_Pool(unit->pool);
+        if (unit->owns_pool != 0) (void)bigint::free_pool(unit->pool);
         unit->pool = pool;
         unit->owns_pool = 0;
         return kOk;
     }
     if (unit->owns_pool != 0 && unit->pool != nullptr) return kOk;
-    unit->pool = ZLC_New_BIGINT_Pool();
+    unit->pool = bigint::new_pool();
     if (unit->pool == nullptr) return kInitAlloc;
     unit->owns_pool = 1;
     return kOk;
@@ -253,8 +265,8 @@ Status adopt_pool(PRNG_UNIT* unit, BIGINT_POOL* pool) {
 
 // Steps 6 to 11 of initialisation: XKEY and XSEED from the caller or generated, loaded, and made
 // again while they are equal.
-Status seed_unit(PRNG_UNIT* unit, const std::uint8_t* xkey, std::int32_t xkey_length, const std::uint8_t* xseed,
-                 std::int32_t xseed_length) {
+Status seed_unit(PRNG_UNIT* unit, const std::uint8_t* xkey, std::int32_t xkey_length,
+                 const std::uint8_t* xseed, std::int32_t xseed_length) {
     Seeds seeds;
     mem::WipeOnExit wipe(seeds);
     for (;;) {
@@ -273,21 +285,23 @@ Status seed_unit(PRNG_UNIT* unit, const std::uint8_t* xkey, std::int32_t xkey_le
             return kInitAlloc;
         }
         unit->xkey_bits = 8 * seeds.key_length;
-        if (ZLC_Cmp_BIGINT(unit->xkey, unit->xseed) != 0) return kOk;
+        if (bigint::cmp(unit->xkey, unit->xseed) != 0) return kOk;
         if (xkey != nullptr && xseed != nullptr) return kInitInvalid;
     }
 }
 
 }  // namespace
 
-PRNG_UNIT* new_unit() noexcept { return mem::alloc_record<PRNG_UNIT>(); }
+PRNG_UNIT* new_unit() noexcept {
+    return mem::alloc_record<PRNG_UNIT>();
+}
 
 void clean_unit(PRNG_UNIT* unit) noexcept {
     if (unit == nullptr || unit->initialised != kInitialisedMarker) return;
     release_number(&unit->xkey);
     release_number(&unit->xseed);
     release_g_state(unit);
-    if (unit->owns_pool != 0) (void)ZLC_Free_BIGINT_Pool(unit->pool);
+    if (unit->owns_pool != 0) (void)bigint::free_pool(unit->pool);
     platform::secure_zero(unit, sizeof(*unit));
 }
 
@@ -307,7 +321,8 @@ Status PrngSetG(PRNG_UNIT* unit, std::uint32_t g) noexcept {
         row = digest::find_digest(g);
         size = static_cast<std::size_t>(row->state_size);
     } else if (is_cipher_g(g)) {
-        size = g == ZLC_SEED_128 ? sizeof(cipher::SEED_KEY_SCHEDULE) : sizeof(cipher::ARIA_KEY_SCHEDULE);
+        size = g == ZLC_SEED_128 ? sizeof(cipher::SEED_KEY_SCHEDULE)
+                                 : sizeof(cipher::ARIA_KEY_SCHEDULE);
     } else {
         unit->g_algorithm = 0;
         return kSetGUnknown;
@@ -338,13 +353,15 @@ Status init(PRNG_UNIT* unit, std::uint32_t g, const std::uint8_t* xkey, std::int
 Status PrngStep(PRNG_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) noexcept {
     if (const Status s = core::pass_gate(); s != kOk) return s;
     if (unit == nullptr || out == nullptr) return kStepNull;
-    if (unit->xkey == nullptr || unit->xseed == nullptr || unit->g_state == nullptr) return kStepNoKey;
+    if (unit->xkey == nullptr || unit->xseed == nullptr || unit->g_state == nullptr)
+        return kStepNoKey;
     bigint::PoolFrame frame(unit->pool);
     std::array<std::uint8_t, kMaxStepLength> value{};
     mem::WipeOnExit wipe(value);
     std::int32_t value_length = 0;
     BIGINT* x = nullptr;
-    if (const Status s = evaluate_g(unit, frame, value.data(), &value_length, &x); s != kOk) return s;
+    if (const Status s = evaluate_g(unit, frame, value.data(), &value_length, &x); s != kOk)
+        return s;
     if (const Status s = advance_xkey(unit, x); s != kOk) return s;
     const std::int32_t length = step_length(unit->g_algorithm);
     std::memcpy(out, value.data(), static_cast<std::size_t>(length));
@@ -363,8 +380,9 @@ Status get_rand(PRNG_UNIT* unit, std::uint8_t* out, std::int32_t length) noexcep
     auto next = [&]() -> Status {
         previous = current;
         if (PrngStep(unit, current.data(), &step) != kOk) return kGetStep;
-        return std::memcmp(previous.data(), current.data(), static_cast<std::size_t>(step)) == 0 ? kGetRepeated
-                                                                                                  : kOk;
+        return std::memcmp(previous.data(), current.data(), static_cast<std::size_t>(step)) == 0
+                   ? kGetRepeated
+                   : kOk;
     };
     // The first step is the reference and is never output.
     if (PrngStep(unit, current.data(), &step) != kOk) return kGetStep;
@@ -393,7 +411,7 @@ Status get_rand_bigint(PRNG_UNIT* unit, BIGINT* r, std::int32_t bits) noexcept {
     mem::ScopeExit release([&] { mem::free_wiped(bytes, static_cast<std::size_t>(n) + 1); });
     if (const Status s = get_rand(unit, bytes, n); s != kOk) return s;
     if (n > 0) bytes[0] = static_cast<std::uint8_t>(bytes[0] >> (8 * n - bits));
-    return ZLC_Binary_To_BIGINT(bytes, n, r) != nullptr ? kOk : kBigintAlloc;
+    return bigint::binary_to(bytes, n, r) != nullptr ? kOk : kBigintAlloc;
 }
 
 Status get_rand_dsa_bigint(PRNG_UNIT* unit, BIGINT* k, const BIGINT* q) noexcept {
@@ -401,14 +419,16 @@ Status get_rand_dsa_bigint(PRNG_UNIT* unit, BIGINT* k, const BIGINT* q) noexcept
     if (const Status s = core::pass_gate(); s != kOk) return s;
     if (unit->pool == nullptr) return kDsaNoPool;
     if (k == nullptr) return kStepNull;
-    if (unit->xkey == nullptr || unit->xseed == nullptr || unit->g_state == nullptr) return kDsaNoKey;
+    if (unit->xkey == nullptr || unit->xseed == nullptr || unit->g_state == nullptr)
+        return kDsaNoKey;
     bigint::PoolFrame frame(unit->pool);
     std::array<std::uint8_t, kMaxStepLength> value{};
     mem::WipeOnExit wipe(value);
     std::int32_t value_length = 0;
     BIGINT* x = nullptr;
-    if (const Status s = evaluate_g(unit, frame, value.data(), &value_length, &x); s != kOk) return s;
-    const Status s = q != nullptr ? ZLC_Div_BIGINT(nullptr, k, x, q, unit->pool) : ZLC_Copy_BIGINT(k, x);
+    if (const Status s = evaluate_g(unit, frame, value.data(), &value_length, &x); s != kOk)
+        return s;
+    const Status s = q != nullptr ? bigint::div(nullptr, k, x, q, unit->pool) : bigint::copy(k, x);
     if (s != kOk) return s;
     return advance_xkey(unit, k);
 }
@@ -427,12 +447,19 @@ Status rand_bytes(std::uint8_t* out, std::int32_t length) noexcept {
 
 extern "C" {
 
-ZLC_API PRNG_UNIT* ZLC_New_PRNG_Unit(void) ZLC_NOEXCEPT { return zlc::prng::new_unit(); }
-ZLC_API void ZLC_Free_PRNG_Unit(PRNG_UNIT* unit) ZLC_NOEXCEPT { zlc::prng::free_unit(unit); }
-ZLC_API void ZLC_Clean_PRNG_Unit(PRNG_UNIT* unit) ZLC_NOEXCEPT { zlc::prng::clean_unit(unit); }
+ZLC_API PRNG_UNIT* ZLC_New_PRNG_Unit(void) ZLC_NOEXCEPT {
+    return zlc::prng::new_unit();
+}
+ZLC_API void ZLC_Free_PRNG_Unit(PRNG_UNIT* unit) ZLC_NOEXCEPT {
+    zlc::prng::free_unit(unit);
+}
+ZLC_API void ZLC_Clean_PRNG_Unit(PRNG_UNIT* unit) ZLC_NOEXCEPT {
+    zlc::prng::clean_unit(unit);
+}
 
-ZLC_API uint32_t ZLC_Init_PRNG(PRNG_UNIT* unit, uint32_t g_algorithm, const uint8_t* xkey, int32_t xkey_length,
-                               const uint8_t* xseed, int32_t xseed_length, BIGINT_POOL* pool) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Init_PRNG(PRNG_UNIT* unit, uint32_t g_algorithm, const uint8_t* xkey,
+                               int32_t xkey_length, const uint8_t* xseed, int32_t xseed_length,
+                               BIGINT_POOL* pool) ZLC_NOEXCEPT {
     return zlc::prng::init(unit, g_algorithm, xkey, xkey_length, xseed, xseed_length, pool);
 }
 

@@ -12,8 +12,9 @@ namespace zlc::prng {
 PRNG_UNIT* new_unit() noexcept;
 void free_unit(PRNG_UNIT* unit) noexcept;
 void clean_unit(PRNG_UNIT* unit) noexcept;
-[[nodiscard]] Status init(PRNG_UNIT* unit, std::uint32_t g, const std::uint8_t* xkey, std::int32_t xkey_length,
-                          const std::uint8_t* xseed, std::int32_t xseed_length, BIGINT_POOL* pool) noexcept;
+[[nodiscard]] Status init(PRNG_UNIT* unit, std::uint32_t g, const std::uint8_t* xkey,
+                          std::int32_t xkey_length, const std::uint8_t* xseed,
+                          std::int32_t xseed_length, BIGINT_POOL* pool) noexcept;
 [[nodiscard]] Status get_rand(PRNG_UNIT* unit, std::uint8_t* out, std::int32_t length) noexcept;
 [[nodiscard]] Status get_rand_bigint(PRNG_UNIT* unit, BIGINT* r, std::int32_t bits) noexcept;
 [[nodiscard]] Status get_rand_dsa_bigint(PRNG_UNIT* unit, BIGINT* k, const BIGINT* q) noexcept;
@@ -27,6 +28,7 @@ inline constexpr std::int32_t kCipherGLength = 20;
 [[nodiscard]] Status PrngSetG(PRNG_UNIT* unit, std::uint32_t g) noexcept;
 // One generator step: writes the step output (`*step_length` bytes, at most kMaxStepLength) and
 // advances XKEY.
-[[nodiscard]] Status PrngStep(PRNG_UNIT* unit, std::uint8_t* out, std::int32_t* step_length) noexcept;
+[[nodiscard]] Status PrngStep(PRNG_UNIT* unit, std::uint8_t* out,
+                              std::int32_t* step_length) noexcept;
 
 }  // namespace zlc::prng

@@ -56,12 +56,13 @@ uint32_t draw_prng(BIGINT* r, int32_t bits, int32_t top, int32_t bottom) {
 TEST(RandomIntegers, Shaping) {
     struct Case {
         int32_t bits, top, bottom;
-        int32_t min_bits;            // the bit length is at least this, and at most bits
-        std::vector<int32_t> set;    // bits always set
+        int32_t min_bits;          // the bit length is at least this, and at most bits
+        std::vector<int32_t> set;  // bits always set
     };
     const Case cases[] = {
-        {1, 0, 0, 1, {0}},     {9, 1, 0, 9, {8, 7}},    {8, 1, 1, 8, {7, 6, 0}}, {16, 1, 0, 16, {15, 14}},
-        {33, 0, 1, 33, {32, 0}}, {100, -1, 0, 0, {}},   {100, -1, 1, 1, {0}},    {0, 0, 1, 0, {}},
+        {1, 0, 0, 1, {0}},        {9, 1, 0, 9, {8, 7}},    {8, 1, 1, 8, {7, 6, 0}},
+        {16, 1, 0, 16, {15, 14}}, {33, 0, 1, 33, {32, 0}}, {100, -1, 0, 0, {}},
+        {100, -1, 1, 1, {0}},     {0, 0, 1, 0, {}},
     };
     for (Draw d : {draw_ex, draw_prng}) {
         for (const Case& c : cases) {
@@ -89,16 +90,18 @@ TEST(Primality, EdgeCases) {
         int32_t verdict;
     };
     const Case cases[] = {
-        {"0", 5, 0},  {"1", 5, 0},    {"4", 5, 0},   {"2", 5, 1},       {"2", 0, 1},
-        {"3", 2, 1},  {"7919", 2, 1}, {"7919", 9, 1}, {"7919", 1, 1},   {"7919", 0, 1},
+        {"0", 5, 0},   {"1", 5, 0},      {"4", 5, 0},     {"2", 5, 1},       {"2", 0, 1},
+        {"3", 2, 1},   {"7919", 2, 1},   {"7919", 9, 1},  {"7919", 1, 1},    {"7919", 0, 1},
         {"9", 40, -1}, {"7917", 40, -1}, {"65537", 2, 1}, {"1000000", 2, 0},
     };
     zlc::test::Pool pool = new_pool();
     for (const Case& c : cases) {
         Mpz n(c.n);
         Big b = n.to_big();
-        EXPECT_EQ(ZLC_Is_BIGINT_Prime_Ex(b.get(), c.count, pool.get()), c.verdict) << c.n << " " << c.count;
-        EXPECT_EQ(ZLC_Is_BIGINT_Prime(b.get(), c.count, nullptr, 0), c.verdict) << c.n << " " << c.count;
+        EXPECT_EQ(ZLC_Is_BIGINT_Prime_Ex(b.get(), c.count, pool.get()), c.verdict)
+            << c.n << " " << c.count;
+        EXPECT_EQ(ZLC_Is_BIGINT_Prime(b.get(), c.count, nullptr, 0), c.verdict)
+            << c.n << " " << c.count;
     }
     EXPECT_EQ(ZLC_Is_BIGINT_Prime_Ex(nullptr, 5, nullptr), 0);
     EXPECT_EQ(pool->depth, -1);
@@ -107,14 +110,32 @@ TEST(Primality, EdgeCases) {
 // Composites that fool weaker tests: Carmichael numbers and the least strong pseudoprimes to the
 // first k prime bases (OEIS A006945), then a large Carmichael number.
 const char* const kHardComposites[] = {
-    "561", "1105", "1729", "2465", "2821", "6601", "8911", "41041", "825265", "321197185",
-    "2047", "1373653", "25326001", "3215031751", "2152302898747", "3474749660383",
-    "341550071728321", "3825123056546413051", "318665857834031151167461",
+    "561",
+    "1105",
+    "1729",
+    "2465",
+    "2821",
+    "6601",
+    "8911",
+    "41041",
+    "825265",
+    "321197185",
+    "2047",
+    "1373653",
+    "25326001",
+    "3215031751",
+    "2152302898747",
+    "3474749660383",
+    "341550071728321",
+    "3825123056546413051",
+    "318665857834031151167461",
     "3317044064679887385961981",
     "1722679487144027224942814568581450379409",  // Chernick (6k+1)(12k+1)(18k+1), k = 1099511628756
 };
 
-int32_t gmp_verdict(mpz_ptr n) { return mpz_probab_prime_p(n, 40) > 0 ? 1 : -1; }
+int32_t gmp_verdict(mpz_ptr n) {
+    return mpz_probab_prime_p(n, 40) > 0 ? 1 : -1;
+}
 
 TEST(Primality, DifferentialAgainstGmp) {
     zlc::test::Pool pool = new_pool();
@@ -148,8 +169,9 @@ TEST(Primality, DifferentialAgainstGmp) {
 }
 
 TEST(PrimeGeneration, RoundCounts) {
-    const std::pair<int32_t, int> rows[] = {{4096, 3}, {1300, 3}, {1299, 4}, {1024, 4}, {850, 4}, {849, 5},
-                                            {512, 7}, {250, 13}, {249, 16}, {150, 20}, {149, 38}, {16, 38}};
+    const std::pair<int32_t, int> rows[] = {{4096, 3}, {1300, 3}, {1299, 4}, {1024, 4},
+                                            {850, 4},  {849, 5},  {512, 7},  {250, 13},
+                                            {249, 16}, {150, 20}, {149, 38}, {16, 38}};
     for (auto [bits, rounds] : rows) {
         EXPECT_EQ(zlc::bigint::prime_rounds(bits), rounds) << bits;
     }
@@ -161,7 +183,8 @@ void expect_sieved_prime(const BIGINT* p, int32_t bits) {
     Mpz n(p);
     EXPECT_GT(mpz_probab_prime_p(n.get(), 40), 0) << bits;
     for (size_t i = 1; i < zlc::bigint::kSmallPrimeCount; ++i) {
-        ASSERT_NE(mpz_fdiv_ui(n.get(), zlc::bigint::kSmallPrimes[i]), 1u) << bits << " " << zlc::bigint::kSmallPrimes[i];
+        ASSERT_NE(mpz_fdiv_ui(n.get(), zlc::bigint::kSmallPrimes[i]), 1u)
+            << bits << " " << zlc::bigint::kSmallPrimes[i];
     }
 }
 
@@ -169,7 +192,8 @@ TEST(PrimeGeneration, SizesAndVariants) {
     zlc::test::Pool pool = new_pool();
     for (int32_t bits : {16, 17, 20, 31, 32, 33, 64, 100, 512}) {
         Big p = new_big();
-        ASSERT_EQ(ZLC_Generate_BIGINT_Prime_Ex(p.get(), bits, bits % 2 ? nullptr : pool.get()), 0u) << bits;
+        ASSERT_EQ(ZLC_Generate_BIGINT_Prime_Ex(p.get(), bits, bits % 2 ? nullptr : pool.get()), 0u)
+            << bits;
         expect_sieved_prime(p.get(), bits);
     }
     for (uint32_t digest : {0u, ZLC_SHA256}) {
@@ -202,7 +226,8 @@ TEST(PrimeGeneration, AllocationFailures) {
         uint32_t status;
         {
             zlc::test::FailAllocationsScope fail(countdown);
-            status = ZLC_Generate_BIGINT_Prime_Ex(p.get(), 256, countdown % 2 ? pool.get() : nullptr);
+            status =
+                ZLC_Generate_BIGINT_Prime_Ex(p.get(), 256, countdown % 2 ? pool.get() : nullptr);
         }
         EXPECT_EQ(pool->depth, -1);
         if (status == 0) {

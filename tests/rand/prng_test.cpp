@@ -29,8 +29,8 @@ using Unit = std::unique_ptr<PRNG_UNIT, UnitFree>;
 
 Unit seeded_unit(uint32_t g, const Bytes& xkey, const Bytes& xseed) {
     Unit unit(ZLC_New_PRNG_Unit());
-    EXPECT_EQ(ZLC_Init_PRNG(unit.get(), g, xkey.data(), static_cast<int32_t>(xkey.size()), xseed.data(),
-                            static_cast<int32_t>(xseed.size()), nullptr),
+    EXPECT_EQ(ZLC_Init_PRNG(unit.get(), g, xkey.data(), static_cast<int32_t>(xkey.size()),
+                            xseed.data(), static_cast<int32_t>(xseed.size()), nullptr),
               0u);
     return unit;
 }
@@ -43,7 +43,8 @@ Bytes bytes_of(const BIGINT* n, size_t width) {
 }
 
 // The G values of `count` consecutive steps, each advancing XKEY by the whole value.
-std::vector<Bytes> step_values(uint32_t g, const Bytes& xkey, const Bytes& xseed, int count, size_t width) {
+std::vector<Bytes> step_values(uint32_t g, const Bytes& xkey, const Bytes& xseed, int count,
+                               size_t width) {
     Unit unit = seeded_unit(g, xkey, xseed);
     std::vector<Bytes> values;
     Big k = new_big();
@@ -72,7 +73,8 @@ void check_first_values(const std::string& file, bool reduce, int expected_count
         if (!record.has("X")) continue;
         SCOPED_TRACE(file + " line " + std::to_string(record.line));
         ASSERT_EQ(record.at("b"), std::to_string(4 * record.at("XKey").size()));
-        Unit unit = seeded_unit(ZLC_SHA1, from_hex(record.at("XKey")), from_hex(record.at("XSeed")));
+        Unit unit =
+            seeded_unit(ZLC_SHA1, from_hex(record.at("XKey")), from_hex(record.at("XSeed")));
         Big x = new_big();
         ASSERT_EQ(ZLC_Get_Rand_DSA_BIGINT(unit.get(), x.get(), reduce ? q.get() : nullptr), 0u);
         EXPECT_EQ(zlc::test::to_hex(bytes_of(x.get(), 20)), record.at("X"));
@@ -126,8 +128,8 @@ TEST(PrngDraws, StepPattern) {
 // every step), and XKEY keeps its width b even from a key with leading zero bytes.
 TEST(PrngDraws, EveryGKeepsMovingWithFixedWidth) {
     const Bytes small_key = from_hex("0000000000000000000000000000000000000001");
-    for (uint32_t g : {ZLC_SHA1, ZLC_SHA224, ZLC_SHA256, ZLC_SHA384, ZLC_SHA512, ZLC_HAS160, ZLC_ARIA_128,
-                       ZLC_ARIA_192, ZLC_ARIA_256, ZLC_SEED_128}) {
+    for (uint32_t g : {ZLC_SHA1, ZLC_SHA224, ZLC_SHA256, ZLC_SHA384, ZLC_SHA512, ZLC_HAS160,
+                       ZLC_ARIA_128, ZLC_ARIA_192, ZLC_ARIA_256, ZLC_SEED_128}) {
         SCOPED_TRACE(testing::Message() << std::hex << g);
         Unit unit = seeded_unit(g, small_key, Bytes(20, 0));
         EXPECT_EQ(unit->xkey_bits, 160);
@@ -178,7 +180,8 @@ TEST(PrngDraws, BoundedIntegers) {
         Big r = new_big();
         ASSERT_EQ(ZLC_Get_Rand_BIGINT(unit.get(), r.get(), bits), 0u);
         Bytes raw = draw(twin.get(), (bits + 7) / 8);
-        if (!raw.empty()) raw[0] = static_cast<uint8_t>(raw[0] >> (8 * raw.size() - static_cast<size_t>(bits)));
+        if (!raw.empty())
+            raw[0] = static_cast<uint8_t>(raw[0] >> (8 * raw.size() - static_cast<size_t>(bits)));
         Big expected(ZLC_Binary_To_BIGINT(raw.data(), static_cast<int32_t>(raw.size()), nullptr));
         EXPECT_EQ(ZLC_Cmp_BIGINT(r.get(), expected.get()), 0);
         EXPECT_LE(ZLC_Get_BIGINT_Bits_Length(r.get()), bits);
@@ -224,15 +227,18 @@ TEST(PrngStatuses, InitialisationAndDraws) {
         size_t length;
         uint32_t status;
     };
-    for (const KeyCase& c : {KeyCase{19, 0x14010023u}, KeyCase{65, 0x14010023u}, KeyCase{20, 0}, KeyCase{64, 0}}) {
+    for (const KeyCase& c :
+         {KeyCase{19, 0x14010023u}, KeyCase{65, 0x14010023u}, KeyCase{20, 0}, KeyCase{64, 0}}) {
         const Bytes key(c.length, 0x5A);
-        EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA1, key.data(), static_cast<int32_t>(c.length), nullptr, 0, nullptr),
+        EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA1, key.data(), static_cast<int32_t>(c.length),
+                                nullptr, 0, nullptr),
                   c.status)
             << c.length;
     }
     // A refused XKEY leaves the unit without one.
     const Bytes short_key(19, 1);
-    ASSERT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA1, short_key.data(), 19, nullptr, 0, nullptr), 0x14010023u);
+    ASSERT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA1, short_key.data(), 19, nullptr, 0, nullptr),
+              0x14010023u);
     EXPECT_EQ(unit->xkey, nullptr);
     draw(unit.get(), 8, 0x1404004Eu);
     Big k = new_big();
@@ -241,13 +247,17 @@ TEST(PrngStatuses, InitialisationAndDraws) {
     EXPECT_EQ(ZLC_Init_PRNG(nullptr, ZLC_SHA1, nullptr, 0, nullptr, 0, nullptr), 0x14010049u);
     EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_MD5, nullptr, 0, nullptr, 0, nullptr), 0x14010023u);
     EXPECT_EQ(unit->g_algorithm, 0u);
-    EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA1, kKey.data(), 20, kKey.data(), 20, nullptr), 0x14010023u);
-    EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA1, kKey.data(), 20, kSeed.data(), -1, nullptr), 0x14010023u);
+    EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA1, kKey.data(), 20, kKey.data(), 20, nullptr),
+              0x14010023u);
+    EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA1, kKey.data(), 20, kSeed.data(), -1, nullptr),
+              0x14010023u);
 
     // Re-initialisation replaces G, XKEY and XSEED, and moves between own and caller pools.
     zlc::test::Pool pool = zlc::test::new_pool();
-    ASSERT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_ARIA_256, kKey.data(), 20, kSeed.data(), 20, nullptr), 0u);
-    ASSERT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA512, kKey.data(), 20, kSeed.data(), 20, pool.get()), 0u);
+    ASSERT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_ARIA_256, kKey.data(), 20, kSeed.data(), 20, nullptr),
+              0u);
+    ASSERT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA512, kKey.data(), 20, kSeed.data(), 20, pool.get()),
+              0u);
     EXPECT_EQ(unit->owns_pool, 0u);
     EXPECT_EQ(draw(unit.get(), 30), draw(seeded_unit(ZLC_SHA512, kKey, kSeed).get(), 30));
 
@@ -258,7 +268,8 @@ TEST(PrngStatuses, InitialisationAndDraws) {
     EXPECT_EQ(ZLC_Get_Rand_BIGINT(unit.get(), nullptr, 8), 0x14050049u);
     EXPECT_EQ(ZLC_Get_Rand_BIGINT(unit.get(), k.get(), -8), 0x1405002Bu);
     EXPECT_EQ(ZLC_Get_Rand_DSA_BIGINT(nullptr, k.get(), nullptr), 0x14030049u);
-    EXPECT_EQ(ZLC_Get_Rand_DSA_BIGINT(unit.get(), k.get(), zlc::test::hex_big("00").get()), 0x04100028u);
+    EXPECT_EQ(ZLC_Get_Rand_DSA_BIGINT(unit.get(), k.get(), zlc::test::hex_big("00").get()),
+              0x04100028u);
 
     // An uninitialised unit has no pool; cleaning it changes nothing.
     Unit blank(ZLC_New_PRNG_Unit());
@@ -274,12 +285,15 @@ TEST(PrngStatuses, ProvenModeAndGate) {
     uint8_t out[8];
     {
         zlc::test::ModuleFlagsScope proven(zlc::test::proven_mode());
-        EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA256, kKey.data(), 20, nullptr, 0, nullptr), 0x140100F0u);
+        EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA256, kKey.data(), 20, nullptr, 0, nullptr),
+                  0x140100F0u);
         EXPECT_EQ(ZLC_Rand_Bytes_PRNG(out, 8), 0x14060025u);
     }
     {
-        zlc::test::ModuleFlagsScope failing({false, true, true}, [] { return zlc::Status{0x1A010067}; });
-        EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA256, kKey.data(), 20, nullptr, 0, nullptr), 0x1A010067u);
+        zlc::test::ModuleFlagsScope failing({false, true, true},
+                                            [] { return zlc::Status{0x1A010067}; });
+        EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA256, kKey.data(), 20, nullptr, 0, nullptr),
+                  0x1A010067u);
         EXPECT_EQ(ZLC_Rand_Bytes_PRNG(out, 8), 0x14060025u);
     }
 }
@@ -292,7 +306,8 @@ TEST(PrngStatuses, AllocationFailures) {
         {
             zlc::test::FailAllocationsScope fail(countdown);
             Unit unit(ZLC_New_PRNG_Unit());
-            status = unit ? ZLC_Init_PRNG(unit.get(), ZLC_SHA384, nullptr, 0, nullptr, 0, nullptr) : 1;
+            status =
+                unit ? ZLC_Init_PRNG(unit.get(), ZLC_SHA384, nullptr, 0, nullptr, 0, nullptr) : 1;
             if (status == 0) status = ZLC_Get_Rand(unit.get(), out.data(), 50);
             if (status == 0) status = ZLC_Rand_Bytes_PRNG(out.data(), 50);
         }
