@@ -459,11 +459,13 @@ ZLC_API int32_t ZLC_Cmp_BIGINT(const BIGINT *a, const BIGINT *b) ZLC_NOEXCEPT;
 ZLC_API uint32_t ZLC_Get_BIGINT_Word(const BIGINT *n) ZLC_NOEXCEPT;
 /* n = w. 0, 0x04200049 (null), 0x04200016 (growth). */
 ZLC_API uint32_t ZLC_Set_BIGINT_Word(BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
-/* Sets bit i (0 = least significant). 0, 0x04210049 (null or negative i), 0x04210016 (growth). */
+/* Sets bit i (0 = least significant). 0, 0x04210049 (null or negative i), 0x04210016 (growth, or
+ * a static record). */
 ZLC_API uint32_t ZLC_Set_BIGINT_Bit(BIGINT *n, int32_t i) ZLC_NOEXCEPT;
 /* 1 when bit i is set; 0 when clear, beyond the value, for negative i or a null record. */
 ZLC_API int32_t ZLC_Is_BIGINT_Bit_Set(const BIGINT *n, int32_t i) ZLC_NOEXCEPT;
-/* Shared read-only constants 1 and 0: operands only, never written, cleared or freed. */
+/* Shared read-only constants 1 and 0: operands only, never written, cleared or freed (Init, Clear,
+ * Free and Swap leave them as they are). */
 ZLC_API const BIGINT *ZLC_Value_One_BIGINT(void) ZLC_NOEXCEPT;
 ZLC_API const BIGINT *ZLC_Value_Zero_BIGINT(void) ZLC_NOEXCEPT;
 
@@ -484,14 +486,16 @@ ZLC_API uint32_t ZLC_Clear_BIGINT_Pool(BIGINT_POOL *pool) ZLC_NOEXCEPT;
 ZLC_API uint32_t ZLC_Free_BIGINT_Pool(BIGINT_POOL *pool) ZLC_NOEXCEPT;
 
 /* Arithmetic. Results are normalised and may be the same record as an operand; after a failure the
- * result's value is unspecified but the record stays valid. A null record gives reason 0x49. */
+ * result's value is unspecified but the record stays valid. A null record gives reason 0x49. A
+ * static record (BIGINT_FLAG_STATIC) is refused as a result, like one that cannot grow, and keeps
+ * its value. */
 /* r = a + b. 0x040D0028 when r cannot grow. */
 ZLC_API uint32_t ZLC_Add_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *b) ZLC_NOEXCEPT;
 /* r = a - b for a >= b; the pool is not used. 0x040E0028 when b exceeds a or r cannot grow. */
 ZLC_API uint32_t ZLC_Sub_BIGINT(BIGINT *r, const BIGINT *a, const BIGINT *b, BIGINT_POOL *pool) ZLC_NOEXCEPT;
 /* n = n + w. 0x04030016 (growth), 0x04030052 (setting a zero n failed). */
 ZLC_API uint32_t ZLC_Add_BIGINT_Word(BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
-/* n = |n - w|. 0x04040052 (setting a zero n failed). */
+/* n = |n - w|. 0x04040052 (setting a zero n failed), 0x04040016 (a static n). */
 ZLC_API uint32_t ZLC_Sub_BIGINT_Word(BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
 /* n = n * w. 0x04050016 (growth). */
 ZLC_API uint32_t ZLC_Mtp_BIGINT_Word(BIGINT *n, uint32_t w) ZLC_NOEXCEPT;
