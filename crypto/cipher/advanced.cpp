@@ -112,14 +112,14 @@ bool read_state(const std::uint8_t* state, BLOCK_CIPHER_UNIT* unit, std::uint8_t
     if (!stored || stored->value != mode) return false;
     if (!ops.counter_mode && stored->slot == ModeSlot::Ctr) return false;
     const std::uint32_t block = ops.block_length;
-    const std::uint32_t process = process_index(algorithm->family, stored->slot);
+    const std::uint32_t process = process_index(algorithm->family_index(), stored->slot);
     const bool consistent =
         load_le32(state + adv::kBlockLength) == block &&
         load_le32(state + adv::kKeyLength) == algorithm->key_length &&
         load_le32(state + adv::kIvLength) == block &&
         load_le32(state + adv::kEffectiveBits) == algorithm->effective_bits &&
         state[adv::kNoPadding] <= 1 &&
-        load_le32(state + adv::kKeySetupIndex) == algorithm->family &&
+        load_le32(state + adv::kKeySetupIndex) == algorithm->family_index() &&
         load_le32(state + adv::kProcessIndex) == process && load_le32(state + adv::kEncrypt) <= 1 &&
         load_le32(state + adv::kScheduleSize) == ops.schedule_size &&
         load_le32(state + adv::kHeld) == 0 && load_le32(state + adv::kBlockMask) == block - 1 &&
@@ -139,7 +139,7 @@ bool read_state(const std::uint8_t* state, BLOCK_CIPHER_UNIT* unit, std::uint8_t
     unit->effective_bits = algorithm->effective_bits;
     unit->mode = mode;
     unit->no_padding = state[adv::kNoPadding];
-    unit->key_setup = key_setup_routine(algorithm->family);
+    unit->key_setup = key_setup_routine(algorithm->family_index());
     unit->process = process_routine(process);
     unit->encrypt = load_le32(state + adv::kEncrypt);
     std::memcpy(unit->saved_iv, state + adv::kSavedIv, 16);

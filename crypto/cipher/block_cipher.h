@@ -22,7 +22,7 @@ inline constexpr std::array<const BlockCipherOps*, 9> kFamilyOps = {
 inline constexpr std::uint32_t kFamilyCount = kFamilyOps.size();
 
 // Index of a family's own descriptor in kFamilyOps; kFamilyCount for any other.
-constexpr std::uint32_t family_index(const BlockCipherOps* ops) {
+inline std::uint32_t family_index(const BlockCipherOps* ops) noexcept {
     for (std::uint32_t i = 0; i < kFamilyCount; ++i) {
         if (kFamilyOps[i] == ops) return i;
     }
@@ -33,12 +33,13 @@ constexpr std::uint32_t family_index(const BlockCipherOps* ops) {
 struct Algorithm {
     std::uint32_t value;
     const char* name;
-    std::uint32_t family;  // index into kFamilyOps
+    const BlockCipherOps* family;  // one of kFamilyOps
     std::uint32_t key_length;
     std::uint32_t effective_bits;  // RC2 only
     bool allowed_in_proven_mode;
 
-    const BlockCipherOps& ops() const { return *kFamilyOps[family]; }
+    const BlockCipherOps& ops() const { return *family; }
+    std::uint32_t family_index() const { return cipher::family_index(family); }
 };
 
 constexpr std::uint32_t algorithm_value(std::uint32_t id) {
