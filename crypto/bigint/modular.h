@@ -28,6 +28,20 @@ struct BIGINT_MONT {
 [[nodiscard]] Status mont_reduce(BIGINT* r, const BIGINT* t, const BIGINT_MONT* ctx,
                                  BIGINT_POOL* pool) noexcept;
 
+// r = a^e mod m for an odd m and a secret exponent, with the results and statuses of
+// ZLC_Mod_Exp_Mont_BIGINT on every input (a null or zero e gives 1, an even or zero m 0x040A0052),
+// and 0x040A002B for a negative exponent_bits. r may be any operand; a null pool makes a private
+// one; the scratch is wiped before return.
+// The exponent is scanned over exponent_bits bits rounded up to whole words (the caller fixes it:
+// the bit length of the modulus or of the group order), or over all its words if it has more. A
+// fixed window reads every table entry and keeps the wanted one by masks; products and their final
+// subtractions take no branch and no address from a value; the result's length is found by masks.
+// Not hidden: the word counts of m, a and e, whether e is zero, and m and a themselves (R^2 mod m
+// and a base at or above m go through the ordinary division).
+[[nodiscard]] Status mod_exp_mont_consttime(BIGINT* r, const BIGINT* a, const BIGINT* e,
+                                            std::int32_t exponent_bits, const BIGINT* m,
+                                            BIGINT_POOL* pool) noexcept;
+
 // Exponent window width for an exponent of `bits` bits.
 int window_bits(std::int32_t bits) noexcept;
 

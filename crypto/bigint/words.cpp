@@ -3,6 +3,7 @@
 #include "crypto/bigint/words.h"
 
 #include "crypto/bigint/words_x86.h"
+#include "crypto/core/ct.h"
 #include "crypto/platform/cpu.h"
 
 namespace zlc::bigint::words {
@@ -229,9 +230,10 @@ void reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept {
     (void)add_1(t + i + n, total - i - n, mac_1(t + i, modulus, n, m));
 }
 
+// t[n..2n] = a * b * 2^(-32n) mod N, possibly plus N (below 2N, so t[2n] is 0 or 1).
 template <bool Adx>
-void mont_mul_rows(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
-                   u32* t) noexcept {
+void mont_product(const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
+                  u32* t) noexcept {
     if (a == b) {
         sqr_rows<Adx>(t, a, n);
     } else if (Adx && (n & 7) == 0) {
@@ -241,12 +243,30 @@ void mont_mul_rows(u32* r, const u32* a, const u32* b, const u32* modulus, int n
     }
     t[2 * n] = 0;
     reduce<Adx>(t, modulus, n, n0inv64);
+}
+
+template <bool Adx>
+void mont_mul_rows(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
+                   u32* t) noexcept {
+    mont_product<Adx>(a, b, modulus, n, n0inv64, t);
     // The reduced value is below 2N: one subtraction at most, whose borrow cancels a top carry.
     if (t[2 * n] != 0 || cmp_n(t + n, modulus, n) >= 0) {
         (void)sub_n(r, t + n, modulus, n);
     } else {
         std::memcpy(r, t + n, static_cast<std::size_t>(n) * 4);
     }
+}
+
+// The same with the subtraction always done and its result kept or dropped by a mask: the value
+// minus N is negative exactly when the subtraction borrows and no carry sits above the top word.
+template <bool Adx>
+void mont_mul_rows_ct(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
+                      u32* t) noexcept {
+    mont_product<Adx>(a, b, modulus, n, n0inv64, t);
+    const u32 borrow = sub_n(r, t + n, modulus, n);
+    const u64 keep = ct::mask(borrow & (t[2 * n] ^ 1u));
+    for (int i = 0; i < n; i += 2)
+        store64(r + i, ct::select(keep, load64(t + n + i), load64(r + i)));
 }
 
 }  // namespace
@@ -432,6 +452,15 @@ void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int 
         mont_mul_rows<true>(r, a, b, modulus, n, n0inv64, t);
     } else {
         mont_mul_rows<false>(r, a, b, modulus, n, n0inv64, t);
+    }
+}
+
+void mont_mul_fixed_ct(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
+                       u32* t) noexcept {
+    if (has_adx()) {
+        mont_mul_rows_ct<true>(r, a, b, modulus, n, n0inv64, t);
+    } else {
+        mont_mul_rows_ct<false>(r, a, b, modulus, n, n0inv64, t);
     }
 }
 

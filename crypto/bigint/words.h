@@ -58,5 +58,9 @@ void mont_reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept;
 // when a == b; t is scratch of 2n + 1 words. r may be a or b.
 void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
                     u32* t) noexcept;
+// The same for an even n, with no branch, table index or early exit that depends on the values of
+// a, b or the result (the final subtraction is selected by a mask).
+void mont_mul_fixed_ct(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
+                       u32* t) noexcept;
 
 }  // namespace zlc::bigint::words

@@ -306,4 +306,58 @@ TEST_P(Differential, FullSizeMontgomeryExponent) {
     EXPECT_EQ(pool_->depth, -1);
 }
 
+// The constant-time exponentiation on every boundary word count: exponents of full size, shorter,
+// made of 0 and all-ones words, and with more words than the scan length; scan lengths of the
+// modulus and beyond it; bases zero, below, equal to and above the modulus; results written over
+// each operand.
+TEST_P(Differential, ConstantTimeMontgomeryExponent) {
+    for (int mw : kSizes) {
+        if (mw == 0) continue;
+        for (Shape shape : {Shape::Random, Shape::TopOnes}) {
+            Big m = make(mw, shape);
+            m->words[0] |= 1;
+            const int32_t mbits = ZLC_Get_BIGINT_Bits_Length(m.get());
+            struct ExpCase {
+                int words;
+                Shape shape;
+                int32_t scan_bits;
+            };
+            const ExpCase exps[] = {{mw, Shape::Random, mbits},
+                                    {mw / 2 + 1, Shape::EdgeWords, mbits},
+                                    {1, Shape::Random, mbits + 37},
+                                    {mw + 1, Shape::Random, mbits}};
+            for (const ExpCase& ec : exps) {
+                Big e = make(ec.words, ec.shape);
+                Big bases[] = {new_big(), make(mw, Shape::Random), Big(ZLC_Dup_BIGINT(m.get())),
+                               make(mw + 2, Shape::Random)};
+                for (const Big& a : bases) {
+                    Mpz M(m.get()), A(a.get()), E(e.get()), want;
+                    mpz_powm(want.get(), A.get(), E.get(), M.get());
+                    Big r = new_big();
+                    ASSERT_EQ(zlc::bigint::mod_exp_mont_consttime(
+                                  r.get(), a.get(), e.get(), ec.scan_bits, m.get(), pool_.get()),
+                              0u);
+                    EXPECT_EQ(hex_of(r.get()), want.hex())
+                        << "m=" << hex_of(m.get()) << " e=" << hex_of(e.get()) << " "
+                        << describe(a.get(), m.get());
+                }
+            }
+            Big a = make(mw, Shape::Random), e = make(mw, Shape::Random);
+            Mpz M(m.get()), A(a.get()), E(e.get()), want;
+            mpz_powm(want.get(), A.get(), E.get(), M.get());
+            for (int which = 0; which < 3; ++which) {
+                Big base(ZLC_Dup_BIGINT(a.get())), exp(ZLC_Dup_BIGINT(e.get())),
+                    mod(ZLC_Dup_BIGINT(m.get()));
+                BIGINT* out = which == 0 ? base.get() : which == 1 ? exp.get() : mod.get();
+                ASSERT_EQ(zlc::bigint::mod_exp_mont_consttime(out, base.get(), exp.get(), mbits,
+                                                              mod.get(), nullptr),
+                          0u);
+                EXPECT_EQ(hex_of(out), want.hex()) << mw << " into operand " << which;
+            }
+        }
+    }
+    EXPECT_EQ(pool_->depth, -1);
+    EXPECT_EQ(pool_->used, 0);
+}
+
 }  // namespace

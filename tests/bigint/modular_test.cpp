@@ -19,6 +19,12 @@ using zlc::test::new_pool;
 
 using ModExp = uint32_t (*)(BIGINT*, const BIGINT*, const BIGINT*, const BIGINT*, BIGINT_POOL*);
 
+// The constant-time exponentiation scanned over the modulus length, as RSA calls it.
+uint32_t mod_exp_consttime(BIGINT* r, const BIGINT* a, const BIGINT* e, const BIGINT* m,
+                           BIGINT_POOL* pool) {
+    return zlc::bigint::mod_exp_mont_consttime(r, a, e, ZLC_Get_BIGINT_Bits_Length(m), m, pool);
+}
+
 TEST(BigintModular, ExponentiationTable) {
     struct Case {
         const char* a;
@@ -37,7 +43,8 @@ TEST(BigintModular, ExponentiationTable) {
         {"2", "400001", "F4243", "0B1557"},
     };
     auto pool = new_pool();
-    for (ModExp f : {ModExp{ZLC_Mod_Exp_BIGINT}, ModExp{ZLC_Mod_Exp_Mont_BIGINT}}) {
+    for (ModExp f :
+         {ModExp{ZLC_Mod_Exp_BIGINT}, ModExp{ZLC_Mod_Exp_Mont_BIGINT}, ModExp{mod_exp_consttime}}) {
         for (const Case& c : cases) {
             Big a = hex_big(c.a), e = hex_big(c.e), m = hex_big(c.m), r = new_big();
             ASSERT_EQ(f(r.get(), a.get(), e.get(), m.get(), pool.get()), 0u) << c.a << "^" << c.e;
@@ -60,22 +67,33 @@ TEST(BigintModular, ExponentiationTable) {
 
 TEST(BigintModular, MontgomeryRefusesEvenAndZeroModuli) {
     Big a = hex_big("3"), e = hex_big("5"), r = new_big();
-    for (const char* m : {"10", "0"}) {
-        Big mod = hex_big(m);
-        EXPECT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), mod.get(), nullptr),
-                  0x040A0052u)
-            << m;
+    for (ModExp f : {ModExp{ZLC_Mod_Exp_Mont_BIGINT}, ModExp{mod_exp_consttime}}) {
+        for (const char* m : {"10", "0"}) {
+            Big mod = hex_big(m);
+            EXPECT_EQ(f(r.get(), a.get(), e.get(), mod.get(), nullptr), 0x040A0052u) << m;
+        }
+        Big zero = new_big(), m = hex_big("10");
+        EXPECT_EQ(f(nullptr, a.get(), zero.get(), m.get(), nullptr), 0x04200049u);
+        EXPECT_EQ(f(nullptr, a.get(), e.get(), m.get(), nullptr), 0x040A0049u);
+        EXPECT_EQ(f(r.get(), a.get(), e.get(), ZLC_Value_One_BIGINT(), nullptr), 0u);
+        EXPECT_EQ(f(const_cast<BIGINT*>(ZLC_Value_One_BIGINT()), a.get(), e.get(),
+                    hex_big("7").get(), nullptr),
+                  0x040A0002u);
+        EXPECT_EQ(hex_of(ZLC_Value_One_BIGINT()), "01");
+        zlc::test::FailAllocationsScope fail(0);
+        EXPECT_EQ(f(r.get(), a.get(), e.get(), m.get(), nullptr), 0x040A0057u);
     }
-    Big zero = new_big(), m = hex_big("10");
-    EXPECT_EQ(ZLC_Mod_Exp_Mont_BIGINT(nullptr, a.get(), zero.get(), m.get(), nullptr), 0x04200049u);
+    Big m = hex_big("11"), zero = new_big();
+    EXPECT_EQ(zlc::bigint::mod_exp_mont_consttime(r.get(), a.get(), e.get(), -1, m.get(), nullptr),
+              0x040A002Bu);
+    EXPECT_EQ(
+        zlc::bigint::mod_exp_mont_consttime(r.get(), a.get(), zero.get(), -1, m.get(), nullptr),
+        0u);
+    EXPECT_EQ(hex_of(r.get()), "01");
     EXPECT_EQ(ZLC_Mod_Exp_BIGINT(nullptr, a.get(), zero.get(), m.get(), nullptr), 0x04140052u);
     EXPECT_EQ(ZLC_Mod_Exp_BIGINT(r.get(), a.get(), e.get(), zero.get(), nullptr), 0x0414003Eu);
-    {
-        zlc::test::FailAllocationsScope fail(0);
-        EXPECT_EQ(ZLC_Mod_Exp_BIGINT(r.get(), a.get(), e.get(), m.get(), nullptr), 0x04140057u);
-        EXPECT_EQ(ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), m.get(), nullptr),
-                  0x040A0057u);
-    }
+    zlc::test::FailAllocationsScope fail(0);
+    EXPECT_EQ(ZLC_Mod_Exp_BIGINT(r.get(), a.get(), e.get(), m.get(), nullptr), 0x04140057u);
 }
 
 TEST(BigintModular, MontgomerySetupValues) {
@@ -169,25 +187,27 @@ TEST(BigintModular, MontgomeryExponentiationUnderAllocationFailures) {
     Big m = hex_big("FEDCBA98765432100123456789ABCDEFFEDCBA98765432100123456789ABCDEF");
     Big want = new_big();
     ASSERT_EQ(ZLC_Mod_Exp_Mont_BIGINT(want.get(), a.get(), e.get(), m.get(), nullptr), 0u);
-    bool succeeded = false;
-    for (long budget = 0; budget < 200 && !succeeded; ++budget) {
-        auto pool = new_pool();
-        Big r = new_big();
-        uint32_t status = 0;
-        {
-            zlc::test::FailAllocationsScope fail(budget);
-            status = ZLC_Mod_Exp_Mont_BIGINT(r.get(), a.get(), e.get(), m.get(), pool.get());
+    for (ModExp f : {ModExp{ZLC_Mod_Exp_Mont_BIGINT}, ModExp{mod_exp_consttime}}) {
+        bool succeeded = false;
+        for (long budget = 0; budget < 200 && !succeeded; ++budget) {
+            auto pool = new_pool();
+            Big r = new_big();
+            uint32_t status = 0;
+            {
+                zlc::test::FailAllocationsScope fail(budget);
+                status = f(r.get(), a.get(), e.get(), m.get(), pool.get());
+            }
+            EXPECT_EQ(pool->depth, -1) << budget;
+            if (status == 0) {
+                EXPECT_EQ(ZLC_Cmp_BIGINT(r.get(), want.get()), 0) << budget;
+                succeeded = true;
+            } else {
+                EXPECT_TRUE(allowed.count(status) != 0)
+                    << std::hex << status << " at " << std::dec << budget;
+            }
         }
-        EXPECT_EQ(pool->depth, -1) << budget;
-        if (status == 0) {
-            EXPECT_EQ(ZLC_Cmp_BIGINT(r.get(), want.get()), 0) << budget;
-            succeeded = true;
-        } else {
-            EXPECT_TRUE(allowed.count(status) != 0)
-                << std::hex << status << " at " << std::dec << budget;
-        }
+        EXPECT_TRUE(succeeded);
     }
-    EXPECT_TRUE(succeeded);
 }
 
 TEST(BigintModular, ModularProductStatuses) {
