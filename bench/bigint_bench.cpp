@@ -1,5 +1,6 @@
-// Big-integer speed through the C interface beside OpenSSL (Montgomery exponentiation) and GMP
-// (multiplication, division), same operands, same run.
+// Big-integer speed through the C interface beside OpenSSL (Montgomery exponentiation, also the
+// constant-time one for secret exponents) and GMP (multiplication, division), same operands, same
+// run.
 #include <benchmark/benchmark.h>
 #include <gmp.h>
 #include <openssl/bn.h>
@@ -7,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "crypto/bigint/modular.h"
 #include "zlc.h"
 
 namespace {
@@ -41,6 +43,36 @@ void ZlcModExpMont(benchmark::State& state) {
     }
     ZLC_Free_BIGINT_Pool(pool);
     for (BIGINT* n : {m, a, e, r}) ZLC_Free_BIGINT(n);
+}
+
+// The secret-exponent exponentiation, scanned over the modulus length.
+void ZlcModExpMontConstTime(benchmark::State& state) {
+    const int bits = static_cast<int>(state.range(0));
+    BIGINT* m = to_zlc(odd_modulus(bits));
+    BIGINT* a = to_zlc(random_bytes(static_cast<size_t>(bits / 8) - 1, 2));
+    BIGINT* e = to_zlc(random_bytes(static_cast<size_t>(bits / 8), 3));
+    BIGINT* r = ZLC_New_BIGINT();
+    BIGINT_POOL* pool = ZLC_New_BIGINT_Pool();
+    for (auto _ : state) {
+        if (zlc::bigint::mod_exp_mont_consttime(r, a, e, bits, m, pool) != 0) state.SkipWithError("failed");
+    }
+    ZLC_Free_BIGINT_Pool(pool);
+    for (BIGINT* n : {m, a, e, r}) ZLC_Free_BIGINT(n);
+}
+
+void OpenSslModExpMontConstTime(benchmark::State& state) {
+    const int bits = static_cast<int>(state.range(0));
+    auto to_bn = [](const std::vector<uint8_t>& b) { return BN_bin2bn(b.data(), static_cast<int>(b.size()), nullptr); };
+    BIGNUM* m = to_bn(odd_modulus(bits));
+    BIGNUM* a = to_bn(random_bytes(static_cast<size_t>(bits / 8) - 1, 2));
+    BIGNUM* e = to_bn(random_bytes(static_cast<size_t>(bits / 8), 3));
+    BIGNUM* r = BN_new();
+    BN_CTX* ctx = BN_CTX_new();
+    for (auto _ : state) {
+        if (BN_mod_exp_mont_consttime(r, a, e, m, ctx, nullptr) != 1) state.SkipWithError("failed");
+    }
+    BN_CTX_free(ctx);
+    for (BIGNUM* n : {m, a, e, r}) BN_free(n);
 }
 
 void OpenSslModExpMont(benchmark::State& state) {
@@ -102,6 +134,8 @@ void GmpDivide(benchmark::State& state) {
 
 BENCHMARK(ZlcModExpMont)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
 BENCHMARK(OpenSslModExpMont)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ZlcModExpMontConstTime)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OpenSslModExpMontConstTime)->Arg(1024)->Arg(2048)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ZlcMultiply)->Name("ZlcMultiply/2048x2048");
 BENCHMARK(GmpMultiply)->Name("GmpMultiply/2048x2048");
 BENCHMARK(ZlcDivide)->Name("ZlcDivide/4096by2048");

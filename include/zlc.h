@@ -379,7 +379,17 @@ ZLC_API uint32_t ZLC_Do_RC4(RC4_UNIT *unit, const uint8_t *in, uint32_t length, 
  * ------------------------------------------------------------------------------------------- */
 
 /* A non-negative integer: 32-bit words, least significant first, always normalised (`length` 0
- * for zero, otherwise words[length - 1] != 0). Storage is wiped before every release. */
+ * for zero, otherwise words[length - 1] != 0). Storage is wiped before every release.
+ *
+ * Timing: no function of this section is constant time. Each takes branches, loop counts or table
+ * indices from its operands' values and lengths: the normalised length itself, comparisons, the
+ * digit corrections of division, the bit scan of the sliding-window exponentiations, the loops of
+ * the inverse and the gcd. Their running time and memory accesses can therefore tell an observer
+ * on the same machine about the operands, which is acceptable for public values only: moduli,
+ * public exponents, and the signatures, ciphertexts and messages of verification and encryption.
+ * Secret exponents (private keys, nonces) are not exponentiated with these functions inside the
+ * library: its private-key operations use an internal fixed-window Montgomery exponentiation
+ * whose branches and memory addresses do not depend on the exponent. */
 #define BIGINT_FLAG_HEAP 1u   /* the record was allocated by the library; ZLC_Free_BIGINT releases it */
 #define BIGINT_FLAG_STATIC 2u /* the words are not owned (shared constants); never grows */
 #define BIGINT_FLAG_INIT 4u   /* prepared in place; ZLC_Free_BIGINT only empties it */

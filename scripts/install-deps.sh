@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk
   xvfb xauth
+  valgrind
 )
 missing=()
 for p in "${packages[@]}"; do
