@@ -54,7 +54,8 @@ void ZlcModExpMontConstTime(benchmark::State& state) {
     BIGINT* r = ZLC_New_BIGINT();
     BIGINT_POOL* pool = ZLC_New_BIGINT_Pool();
     for (auto _ : state) {
-        if (zlc::bigint::mod_exp_mont_consttime(r, a, e, bits, m, pool) != 0) state.SkipWithError("failed");
+        if (zlc::bigint::mod_exp_mont_consttime(r, a, e, bits, m, pool) != 0)
+            state.SkipWithError("failed");
     }
     ZLC_Free_BIGINT_Pool(pool);
     for (BIGINT* n : {m, a, e, r}) ZLC_Free_BIGINT(n);
@@ -62,7 +63,9 @@ void ZlcModExpMontConstTime(benchmark::State& state) {
 
 void OpenSslModExpMontConstTime(benchmark::State& state) {
     const int bits = static_cast<int>(state.range(0));
-    auto to_bn = [](const std::vector<uint8_t>& b) { return BN_bin2bn(b.data(), static_cast<int>(b.size()), nullptr); };
+    auto to_bn = [](const std::vector<uint8_t>& b) {
+        return BN_bin2bn(b.data(), static_cast<int>(b.size()), nullptr);
+    };
     BIGNUM* m = to_bn(odd_modulus(bits));
     BIGNUM* a = to_bn(random_bytes(static_cast<size_t>(bits / 8) - 1, 2));
     BIGNUM* e = to_bn(random_bytes(static_cast<size_t>(bits / 8), 3));
@@ -77,7 +80,9 @@ void OpenSslModExpMontConstTime(benchmark::State& state) {
 
 void OpenSslModExpMont(benchmark::State& state) {
     const int bits = static_cast<int>(state.range(0));
-    auto to_bn = [](const std::vector<uint8_t>& b) { return BN_bin2bn(b.data(), static_cast<int>(b.size()), nullptr); };
+    auto to_bn = [](const std::vector<uint8_t>& b) {
+        return BN_bin2bn(b.data(), static_cast<int>(b.size()), nullptr);
+    };
     BIGNUM* m = to_bn(odd_modulus(bits));
     BIGNUM* a = to_bn(random_bytes(static_cast<size_t>(bits / 8) - 1, 2));
     BIGNUM* e = to_bn(random_bytes(static_cast<size_t>(bits / 8), 3));
@@ -112,7 +117,9 @@ void ZlcDivide(benchmark::State& state) {
     for (BIGINT* n : {a, d, q, r}) ZLC_Free_BIGINT(n);
 }
 
-void import_gmp(mpz_t z, const std::vector<uint8_t>& b) { mpz_import(z, b.size(), 1, 1, 0, 0, b.data()); }
+void import_gmp(mpz_t z, const std::vector<uint8_t>& b) {
+    mpz_import(z, b.size(), 1, 1, 0, 0, b.data());
+}
 
 void GmpMultiply(benchmark::State& state) {
     mpz_t a, b, r;

@@ -1,6 +1,7 @@
-// Constant time checked by Valgrind's memcheck: with the exponent's words marked undefined, memcheck
-// reports every conditional jump and every memory address computed from them. The constant-time
-// exponentiation must draw no report, on the processor's kernels and on the portable ones
+// Constant time checked by Valgrind's memcheck: with the exponent's words marked undefined,
+// memcheck reports every conditional jump and every memory address computed from them. The
+// constant-time exponentiation must draw no report, on the processor's kernels and on the portable
+// ones
 // (`consttime`); the sliding-window exponentiation run the same way must draw some (`control`),
 // or the check would prove nothing. Each mode also compares its results with the other function.
 // Run outside Valgrind (the sanitizer build) the program reports a skip.
@@ -71,19 +72,25 @@ int main(int argc, char** argv) {
     for (bool portable : {false, true}) {
         zlc::platform::force_portable_paths(portable);
         const bool adx = zlc::platform::cpu_features().adx && zlc::platform::cpu_features().bmi2;
-        for (int words : control ? std::vector<int>{8} : std::vector<int>(std::begin(sizes), std::end(sizes))) {
+        for (int words :
+             control ? std::vector<int>{8} : std::vector<int>(std::begin(sizes), std::end(sizes))) {
             Big m = random_big(rng, words), a = random_big(rng, words), e = random_big(rng, words);
             m->words[0] |= 1;
             const int32_t bits = ZLC_Get_BIGINT_Bits_Length(m.get());
             auto consttime = [&](BIGINT* r) {
-                return zlc::bigint::mod_exp_mont_consttime(r, a.get(), e.get(), bits, m.get(), pool);
+                return zlc::bigint::mod_exp_mont_consttime(r, a.get(), e.get(), bits, m.get(),
+                                                           pool);
             };
-            auto sliding = [&](BIGINT* r) { return ZLC_Mod_Exp_Mont_BIGINT(r, a.get(), e.get(), m.get(), pool); };
+            auto sliding = [&](BIGINT* r) {
+                return ZLC_Mod_Exp_Mont_BIGINT(r, a.get(), e.get(), m.get(), pool);
+            };
             bool same = false;
-            const unsigned errors = control ? errors_while_secret(e.get(), sliding, consttime, same)
-                                            : errors_while_secret(e.get(), consttime, sliding, same);
-            std::printf("%s, %d words, %s kernels: %u reports, %s\n", control ? "sliding window" : "constant time",
-                        words, adx ? "ADX" : "portable", errors, same ? "same result" : "RESULTS DIFFER");
+            const unsigned errors = control
+                                        ? errors_while_secret(e.get(), sliding, consttime, same)
+                                        : errors_while_secret(e.get(), consttime, sliding, same);
+            std::printf("%s, %d words, %s kernels: %u reports, %s\n",
+                        control ? "sliding window" : "constant time", words,
+                        adx ? "ADX" : "portable", errors, same ? "same result" : "RESULTS DIFFER");
             ok = ok && same && (control ? errors > 0 : errors == 0);
         }
     }
