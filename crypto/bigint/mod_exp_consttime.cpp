@@ -88,8 +88,7 @@ Status mod_exp_mont_consttime(BIGINT* r, const BIGINT* a, const BIGINT* e,
     // values (a single trailing word would bring carry loops that stop early).
     const int n = m->length + (m->length & 1);
     const int limbs = n / 2;
-    if (set_bit(r_squared, 64 * n) != kOk ||
-        div(nullptr, r_squared, r_squared, m, p) != kOk)
+    if (set_bit(r_squared, 64 * n) != kOk || div(nullptr, r_squared, r_squared, m, p) != kOk)
         return kSetup;
     if (cmp(a, m) >= 0) {
         if (div(nullptr, base, a, m, p) != kOk) return kReduce;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -326,11 +327,13 @@ TEST_P(Differential, ConstantTimeMontgomeryExponent) {
                                     {mw / 2 + 1, Shape::EdgeWords, mbits},
                                     {1, Shape::Random, mbits + 37},
                                     {mw + 1, Shape::Random, mbits}};
+            Big bases[] = {make(mw, Shape::Random), new_big(), Big(ZLC_Dup_BIGINT(m.get())),
+                           make(mw + 2, Shape::Random)};
             for (const ExpCase& ec : exps) {
                 Big e = make(ec.words, ec.shape);
-                Big bases[] = {new_big(), make(mw, Shape::Random), Big(ZLC_Dup_BIGINT(m.get())),
-                               make(mw + 2, Shape::Random)};
-                for (const Big& a : bases) {
+                // The bases of the edge cases with the full-size exponent only.
+                const size_t base_count = &ec == exps ? std::size(bases) : 1;
+                for (const Big& a : std::span(bases, base_count)) {
                     Mpz M(m.get()), A(a.get()), E(e.get()), want;
                     mpz_powm(want.get(), A.get(), E.get(), M.get());
                     Big r = new_big();
@@ -342,6 +345,7 @@ TEST_P(Differential, ConstantTimeMontgomeryExponent) {
                         << describe(a.get(), m.get());
                 }
             }
+            if (shape != Shape::Random) continue;
             Big a = make(mw, Shape::Random), e = make(mw, Shape::Random);
             Mpz M(m.get()), A(a.get()), E(e.get()), want;
             mpz_powm(want.get(), A.get(), E.get(), M.get());
