@@ -345,9 +345,16 @@ Status init(PRNG_UNIT* unit, std::uint32_t g, const std::uint8_t* xkey, std::int
     }
     if (xseed != nullptr && xseed_length < 0) return kInitInvalid;
     unit->initialised = kInitialisedMarker;
-    if (const Status s = adopt_pool(unit, pool); s != kOk) return s;
-    if (PrngSetG(unit, g) != kOk) return kInitInvalid;
-    return seed_unit(unit, xkey, xkey_length, xseed, xseed_length);
+    Status s = adopt_pool(unit, pool);
+    if (s == kOk)
+        s = PrngSetG(unit, g) == kOk ? seed_unit(unit, xkey, xkey_length, xseed, xseed_length)
+                                     : kInitInvalid;
+    if (s != kOk) {
+        // A failed initialisation leaves nothing to draw from, not the previous XKEY under a new G.
+        release_number(&unit->xkey);
+        release_number(&unit->xseed);
+    }
+    return s;
 }
 
 Status PrngStep(PRNG_UNIT* unit, std::uint8_t* out, std::int32_t* out_length) noexcept {
