@@ -280,6 +280,23 @@ TEST(PrngStatuses, InitialisationAndDraws) {
     ZLC_Free_PRNG_Unit(nullptr);
 }
 
+// Without the operating system's generator no XKEY can be made: the unit is left with nothing to
+// draw from, not with its previous XKEY.
+TEST(PrngStatuses, NoSystemRandomness) {
+    Unit unit = seeded_unit(ZLC_SHA1, kKey, kSeed);
+    Big r = new_big();
+    {
+        zlc::test::SystemRandomFailureScope no_random;
+        EXPECT_EQ(ZLC_Init_PRNG(unit.get(), ZLC_SHA1, nullptr, 0, kSeed.data(), 20, nullptr),
+                  0x1401001Du);
+        draw(unit.get(), 8, 0x1404004Eu);
+        uint8_t out[8];
+        EXPECT_EQ(ZLC_Rand_Bytes_PRNG(out, 8), 0x14060025u);
+        EXPECT_EQ(ZLC_Rand_BIGINT(r.get(), 64, 0, 0, nullptr, 0), 0x04180025u);
+        EXPECT_EQ(ZLC_Generate_BIGINT_Prime(r.get(), 64, nullptr, 0), 0x041E004Du);
+    }
+}
+
 TEST(PrngStatuses, ProvenModeAndGate) {
     Unit unit(ZLC_New_PRNG_Unit());
     uint8_t out[8];
