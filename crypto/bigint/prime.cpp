@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "crypto/bigint/bigint.h"
+#include "crypto/bigint/modular.h"
 #include "crypto/bigint/prime_table.h"
 #include "crypto/platform/secure_zero.h"
 
@@ -69,7 +70,8 @@ std::int32_t miller_rabin(const BIGINT* n, std::int32_t count, BIGINT_POOL* give
             if (source.draw(a, length, 0, 0, pool.get()) != kOk) return 0;
             if (bigint::cmp(a, m) > 0 && bigint::div(nullptr, a, a, m, pool.get()) != kOk) return 0;
         } while (is_zero(a));
-        if (bigint::mod_exp_mont(y, a, d, n, pool.get()) != kOk) return 0;
+        // d comes from the candidate, which may become a private key's factor.
+        if (bigint::mod_exp_mont_consttime(y, a, d, length, n, pool.get()) != kOk) return 0;
         if (equals_word(y, 1)) continue;
         bool passed = false;
         for (std::int32_t i = 0; i < s; ++i) {
