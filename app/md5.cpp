@@ -85,15 +85,30 @@ std::int64_t read_block(int fd, std::uint8_t* buffer, std::size_t capacity) {
 CMD5::~CMD5() = default;
 
 QString CMD5::GetFileDigestText(const QString& path, const ProgressCallback& progress) {
-    if (path.isEmpty()) return {};
-    ByteString digest;
-    if (DigestFile(QFile::encodeName(path), progress, digest) != kStatusOk || digest.empty()) return {};
-    return AnsiToWide(BytesToUpperHex(digest));
+    return GetFileDigestTexts(path, {"SHA256"}, progress).front();
+}
+
+std::vector<QString> CMD5::GetFileDigestTexts(const QString& path, const std::vector<const char*>& names,
+                                              const ProgressCallback& progress) {
+    std::vector<QString> texts(names.size());
+    if (path.isEmpty() || names.empty()) return texts;
+    std::vector<ByteString> digests;
+    if (DigestFile(QFile::encodeName(path), names, progress, digests) != kStatusOk) return texts;
+    for (std::size_t i = 0; i < names.size(); ++i) texts[i] = AnsiToWide(BytesToUpperHex(digests[i]));
+    return texts;
 }
 
 std::uint32_t DigestFile(const QByteArray& native_path, const ProgressCallback& progress,
                          ByteString& digest) {
-    digest.clear();
+    std::vector<ByteString> digests;
+    const std::uint32_t status = DigestFile(native_path, {"SHA256"}, progress, digests);
+    digest = status == kStatusOk ? std::move(digests.front()) : ByteString();
+    return status;
+}
+
+std::uint32_t DigestFile(const QByteArray& native_path, const std::vector<const char*>& names,
+                         const ProgressCallback& progress, std::vector<ByteString>& digests) {
+    digests.clear();
     // An embedded NUL would silently open a shorter path.
     if (native_path.isEmpty() || native_path.contains('\0')) return kStatusCannotOpen;
 
@@ -115,16 +130,25 @@ std::uint32_t DigestFile(const QByteArray& native_path, const ProgressCallback& 
         if (n > 0) done += n;
         return n;
     };
-    const std::uint32_t status = DigestStreamByName(source, "SHA256", digest);
+    const std::uint32_t status = DigestStreamByNames(source, names, digests);
     if (status == kStatusOk && progress && !progress(done, total)) {
-        digest.clear();
+        digests.clear();
         return kStatusCancelled;
     }
     return status;
 }
 
 std::uint32_t DigestStreamByName(const BlockSource& source, const char* name, ByteString& digest) {
-    digest.clear();
+    std::vector<ByteString> digests;
+    const std::uint32_t status = DigestStreamByNames(source, {name}, digests);
+    digest = status == kStatusOk ? std::move(digests.front()) : ByteString();
+    return status;
+}
+
+std::uint32_t DigestStreamByNames(const BlockSource& source, const std::vector<const char*>& names,
+                                  std::vector<ByteString>& digests) {
+    digests.clear();
+    if (names.empty()) return kStatusNoName;
     const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[kReadBlockSize]);
     if (!buffer) return kStatusNothingToDigest;
     std::int64_t length = source(buffer.get(), kReadBlockSize);
@@ -132,30 +156,45 @@ std::uint32_t DigestStreamByName(const BlockSource& source, const char* name, By
     if (length == kSourceCancelled) return kStatusCancelled;
     if (length <= 0) return kStatusNothingToDigest;
 
-    const std::unique_ptr<DIGEST_UNIT, UnitDeleter> unit(ZLC_New_DIGEST_Unit());
-    if (!unit) return kStatusUnitAlloc;
-    std::uint32_t id = 0;
-    if (const std::uint32_t status = DigestNameToId(name, id); status != kStatusOk) return status;
-    const std::int32_t digest_length = ZLC_Get_DIGEST_Length(id);
-    if (digest_length <= 0) return kStatusNoLength;
-    DigestBlock block;
-    if (!block.allocate(digest_length)) return kStatusBlockAlloc;
+    struct Digest {
+        std::unique_ptr<DIGEST_UNIT, UnitDeleter> unit;
+        DigestBlock block;
+    };
+    std::vector<Digest> running(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        Digest& digest = running[i];
+        digest.unit.reset(ZLC_New_DIGEST_Unit());
+        if (!digest.unit) return kStatusUnitAlloc;
+        std::uint32_t id = 0;
+        if (const std::uint32_t status = DigestNameToId(names[i], id); status != kStatusOk) return status;
+        const std::int32_t digest_length = ZLC_Get_DIGEST_Length(id);
+        if (digest_length <= 0) return kStatusNoLength;
+        if (!digest.block.allocate(digest_length)) return kStatusBlockAlloc;
+        if (const std::uint32_t status = ZLC_Init_DIGEST(digest.unit.get(), id); status != kStatusOk) {
+            return status;
+        }
+    }
 
-    if (const std::uint32_t status = ZLC_Init_DIGEST(unit.get(), id); status != kStatusOk) return status;
     while (length > 0) {
-        const std::uint32_t status =
-            ZLC_Update_DIGEST(unit.get(), buffer.get(), static_cast<std::int32_t>(length));
-        if (status != kStatusOk) return status;
+        for (Digest& digest : running) {
+            const std::uint32_t status =
+                ZLC_Update_DIGEST(digest.unit.get(), buffer.get(), static_cast<std::int32_t>(length));
+            if (status != kStatusOk) return status;
+        }
         length = source(buffer.get(), kReadBlockSize);
     }
     if (length == kSourceCancelled) return kStatusCancelled;
     if (length < 0) return kStatusNothingToDigest;
-    std::int32_t out_length = 0;
-    if (const std::uint32_t status = ZLC_Final_DIGEST(unit.get(), block.data(), &out_length);
-        status != kStatusOk) {
-        return status;
+    std::vector<ByteString> results;
+    for (Digest& digest : running) {
+        std::int32_t out_length = 0;
+        if (const std::uint32_t status = ZLC_Final_DIGEST(digest.unit.get(), digest.block.data(), &out_length);
+            status != kStatusOk) {
+            return status;
+        }
+        results.emplace_back(digest.block.data(), digest.block.data() + out_length);
     }
-    digest.assign(block.data(), block.data() + out_length);
+    digests = std::move(results);
     return kStatusOk;
 }
 

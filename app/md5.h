@@ -51,17 +51,29 @@ public:
     // is empty, the file cannot be opened or is not a regular file, it is empty, a read fails, or
     // the progress callback cancels.
     QString GetFileDigestText(const QString& path, const ProgressCallback& progress = {});
+
+    // The file's digest under each of `names` (see DigestNameToId), read once: one text per name,
+    // every one empty when any of them cannot be produced.
+    std::vector<QString> GetFileDigestTexts(const QString& path, const std::vector<const char*>& names,
+                                            const ProgressCallback& progress = {});
 };
 
 // Digests a regular file in blocks of kReadBlockSize. A directory, FIFO, device or socket gives
 // kStatusCannotOpen at once: the file is opened non-blocking and checked before any read.
 std::uint32_t DigestFile(const QByteArray& native_path, const ProgressCallback& progress,
                          ByteString& digest);
+// The same under several algorithms in one pass: one digest per name, all of them or none.
+std::uint32_t DigestFile(const QByteArray& native_path, const std::vector<const char*>& names,
+                         const ProgressCallback& progress, std::vector<ByteString>& digests);
 
 // Digests everything `source` delivers with the algorithm `name`. Nothing at all to read gives
 // kStatusNothingToDigest without touching the library; a failed read gives the same, so a prefix
 // is never passed off as the whole.
 std::uint32_t DigestStreamByName(const BlockSource& source, const char* name, ByteString& digest);
+// The same under several algorithms, each block fed to every one of them. The first failing name
+// decides the status; an empty list gives kStatusNoName.
+std::uint32_t DigestStreamByNames(const BlockSource& source, const std::vector<const char*>& names,
+                                  std::vector<ByteString>& digests);
 
 // Looks up a digest name ("sha-256", "Sha256", "MD5", ...): case-insensitive, hyphen optional,
 // the prefix rules of the service. Only the first 31 characters take part.

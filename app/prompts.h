@@ -3,6 +3,7 @@
 // open-file dialog. Behind small interfaces so that tests can answer them without a screen.
 #include <QString>
 
+class QMessageBox;
 class QWidget;
 
 namespace tessarin {
@@ -27,6 +28,13 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     void Show(QWidget* owner, Icon icon, const QString& caption, const QString& text) override;
 };
+
+// The width a window needs for its title bar to show `caption` whole: the caption in a bold face
+// of the window's font, and room for the window icon and the title bar's buttons.
+int CaptionWidth(const QWidget& window, const QString& caption);
+
+// Widens a message box to CaptionWidth when its text alone would leave it narrower.
+void FitCaption(QMessageBox& box);
 
 class QtFileChooser final : public FileChooser {
 public:

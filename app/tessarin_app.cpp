@@ -1,6 +1,7 @@
 #include "tessarin_app.h"
 
 #include "dialog_units.h"
+#include "digest_run.h"
 #include "prompts.h"
 #include "tessarin_dlg.h"
 
@@ -14,7 +15,8 @@ CTessarinApp::CTessarinApp(int& argc, char** argv) : QApplication(argc, argv) {
 bool CTessarinApp::InitInstance() {
     QtMessageBoxes messages;
     QtFileChooser chooser;
-    CTessarinDlg dialog(messages, chooser);
+    ServiceDigester digester;
+    CTessarinDlg dialog(messages, chooser, digester);
     dialog.exec();
     return false;
 }

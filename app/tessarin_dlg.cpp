@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "about_dlg.h"
+#include "digest_run.h"
 #include "dialog_units.h"
 #include "md5.h"
 #include "prompts.h"
@@ -41,59 +42,22 @@ const QString kDifferent = QStringLiteral("두 개의 파일이 동일하지 않
 const QString kBrowseFilter =
     QStringLiteral("exe and cab (*.exe)(*.cab) (*.exe *.cab);;All Files (*.*) (*)");
 
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+constexpr int kProgressSteps = 1000;
+constexpr std::chrono::milliseconds kProgressInterval{50};
 
-// Driven from the reading loop: once the work has taken longer than the delay, a modal progress
-// dialog appears and the events it needs are processed between blocks, so the user can cancel.
-class DigestProgress {
-public:
-    DigestProgress(QWidget* owner, QString title, QString label, std::chrono::milliseconds delay)
-        : owner_(owner), title_(std::move(title)), label_(std::move(label)), delay_(delay) {
-        clock_.start();
-    }
+// The label keeps its place in the template; a text that needs more room grows it about its centre,
+// since the units come from whole-pixel metrics and a label one pixel short would cut its glyphs.
+void FitLabel(QLabel* label, const QString& text, QRect area) {
+    label->setText(text);
+    const QSize needed = label->sizeHint().expandedTo(area.size());
+    const QSize grow = needed - area.size();
+    label->setGeometry(area.adjusted(-grow.width() / 2, -grow.height() / 2,
+                                     grow.width() - grow.width() / 2, grow.height() - grow.height() / 2));
+}
 
-    bool operator()(std::int64_t done, std::int64_t total) {
-        if (!dialog_) {
-            if (std::chrono::milliseconds(clock_.elapsed()) < delay_) return true;
-            Open(total > 0);
-        }
-        if (total > 0) {
-            dialog_->setValue(static_cast<int>(std::min<std::int64_t>(done, total) * kSteps / total));
-        }
-        QCoreApplication::processEvents();
-        return !dialog_->wasCanceled();
-    }
-
-private:
-    static constexpr int kSteps = 1000;
-
-    void Open(bool known_size) {
-        dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("취소"), 0,
-                                                    known_size ? kSteps : 0, owner_);
-        dialog_->setObjectName(QStringLiteral("digestProgress"));
-        dialog_->setWindowTitle(title_);
-        dialog_->setWindowModality(Qt::ApplicationModal);
-        dialog_->setAutoReset(false);
-        dialog_->setAutoClose(false);
-        dialog_->setMinimumDuration(0);
-        dialog_->show();
-        // The busy pointer still shows that the cancel button can be pressed.
-        QApplication::changeOverrideCursor(Qt::BusyCursor);
-    }
-
-    QWidget* owner_;
-    QString title_;
-    QString label_;
-    std::chrono::milliseconds delay_;
-    QElapsedTimer clock_;
-    std::unique_ptr<QProgressDialog> dialog_;
-};
+QString LabelText(Algorithm algorithm) {
+    return QStringLiteral("(%1)").arg(QLatin1String(AlgorithmName(algorithm)));
+}
 
 QLineEdit* MakeEdit(QWidget* parent, const QString& name, QRect geometry, bool read_only) {
     auto* edit = new QLineEdit(parent);
@@ -112,15 +76,10 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
     return button;
 }
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry) {
-    auto* label = new QLabel(text, parent);
+QLabel* MakeLabel(QWidget* parent, const QString& name, QRect area) {
+    auto* label = new QLabel(parent);
     label->setObjectName(name);
-    // The units come from whole-pixel metrics; a label one pixel short would cut its glyphs, so it
-    // grows about its centre to what its text needs.
-    const QSize needed = label->sizeHint().expandedTo(geometry.size());
-    const QSize grow = needed - geometry.size();
-    label->setGeometry(geometry.adjusted(-grow.width() / 2, -grow.height() / 2, grow.width() - grow.width() / 2,
-                                         grow.height() - grow.height() / 2));
+    FitLabel(label, LabelText(Algorithm::Sha256), area);
     return label;
 }
 
@@ -133,12 +92,14 @@ QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& title,
 
 }  // namespace
 
-CTessarinDlg::CTessarinDlg(MessageBoxes& messages, FileChooser& chooser, QWidget* parent)
+CTessarinDlg::CTessarinDlg(MessageBoxes& messages, FileChooser& chooser, FileDigester& digester,
+                           QWidget* parent)
     : QDialog(parent),
       m_hIcon(QStringLiteral(":/tessarin/tessarin.png")),
       m_strTitle(kTitle),
       m_messages(messages),
-      m_chooser(chooser) {
+      m_chooser(chooser),
+      m_digester(digester) {
     setObjectName(QStringLiteral("mainDialog"));
     setWindowTitle(m_strTitle);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -172,17 +133,40 @@ CTessarinDlg::CTessarinDlg(MessageBoxes& messages, FileChooser& chooser, QWidget
     auto* compare = MakeButton(this, QStringLiteral("compareButton"), QStringLiteral("HASH 비교"),
                                units.Map(164, 153, 50, 14));
     connect(compare, &QPushButton::clicked, this, &CTessarinDlg::OnBnClickedCompare);
-    MakeLabel(this, QStringLiteral("algorithmLabel1"), QStringLiteral("(SHA256)"), units.Map(331, 45, 33, 8));
-    MakeLabel(this, QStringLiteral("algorithmLabel2"), QStringLiteral("(SHA256)"), units.Map(331, 120, 35, 8));
+    m_upper.label_area = units.Map(331, 45, 33, 8);
+    m_upper.label = MakeLabel(this, QStringLiteral("algorithmLabel1"), m_upper.label_area);
+    m_lower.label_area = units.Map(331, 120, 35, 8);
+    m_lower.label = MakeLabel(this, QStringLiteral("algorithmLabel2"), m_lower.label_area);
     auto* reset = MakeButton(this, QStringLiteral("resetButton"), QStringLiteral("초기화"),
                              units.Map(107, 153, 50, 14));
     connect(reset, &QPushButton::clicked, this, &CTessarinDlg::OnBnClickedReset);
+
+    m_upper.path = m_editPath1;
+    m_upper.hash = m_editHash1;
+    m_lower.path = m_editPath2;
+    m_lower.hash = m_editHash2;
+    m_progressTimer.setInterval(kProgressInterval);
+    connect(&m_progressTimer, &QTimer::timeout, this, &CTessarinDlg::UpdateProgress);
 
     setFixedSize(units.Map(379, 179));
     OnInitDialog();
 }
 
-CTessarinDlg::~CTessarinDlg() = default;
+CTessarinDlg::~CTessarinDlg() {
+    // Every worker is told to stop before the first is waited for.
+    const QList<DigestRun*> runs = findChildren<DigestRun*>(Qt::FindDirectChildrenOnly);
+    for (DigestRun* run : runs) run->Cancel();
+    qDeleteAll(runs);
+    m_upper.run = m_lower.run = nullptr;
+    UpdateBusy();
+}
+
+bool CTessarinDlg::IsDigesting() const { return m_upper.run != nullptr || m_lower.run != nullptr; }
+
+void CTessarinDlg::done(int result) {
+    StopAll();
+    QDialog::done(result);
+}
 
 void CTessarinDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
@@ -230,14 +214,14 @@ void CTessarinDlg::OnDropFiles(const QMimeData& data, QPoint point) {
     switch (urls.size()) {
         case 1:
             switch (FindDropGroup(point)) {
-                case Group::Upper: ShowFile(m_editPath1, m_editHash1, paths[0]); break;
-                case Group::Lower: ShowFile(m_editPath2, m_editHash2, paths[0]); break;
+                case Group::Upper: ShowFile(m_upper, paths[0]); break;
+                case Group::Lower: ShowFile(m_lower, paths[0]); break;
                 case Group::None: break;
             }
             break;
         case 2:
-            ShowFile(m_editPath1, m_editHash1, paths[0]);
-            ShowFile(m_editPath2, m_editHash2, paths[1]);
+            ShowFile(m_upper, paths[0]);
+            ShowFile(m_lower, paths[1]);
             break;
         default:
             m_messages.Show(this, MessageBoxes::Icon::Error, m_strTitle, kWrongDropCount);
@@ -257,44 +241,209 @@ CTessarinDlg::Group CTessarinDlg::FindDropGroup(QPoint point) const {
     return point.y() < height() + group_top - window_bottom ? Group::Upper : Group::Lower;
 }
 
-void CTessarinDlg::OnBnClickedBrowse1() { Browse(m_editPath1, m_editHash1); }
+void CTessarinDlg::OnBnClickedBrowse1() { Browse(m_upper); }
 
-void CTessarinDlg::OnBnClickedBrowse2() { Browse(m_editPath2, m_editHash2); }
+void CTessarinDlg::OnBnClickedBrowse2() { Browse(m_lower); }
 
-void CTessarinDlg::Browse(QLineEdit* path_edit, QLineEdit* hash_edit) {
+void CTessarinDlg::Browse(FileGroup& group) {
     const QString path = m_chooser.ChooseFile(this, kBrowseFilter);
-    if (!path.isEmpty()) ShowFile(path_edit, hash_edit, path);
+    if (!path.isEmpty()) ShowFile(group, path);
 }
 
-void CTessarinDlg::ShowFile(QLineEdit* path_edit, QLineEdit* hash_edit, const QString& path) {
-    path_edit->setText(path);
-    path_edit->setCursorPosition(0);
-    QString text;
-    {
-        const WaitCursor wait;
-        DigestProgress progress(this, m_strTitle, QFileInfo(path).fileName(), m_progressDelay);
-        CMD5 service;
-        text = service.GetFileDigestText(path, std::ref(progress));
-    }
-    hash_edit->setText(text);
-    hash_edit->setCursorPosition(0);
+void CTessarinDlg::ShowFile(FileGroup& group, const QString& path) {
+    // A new file replaces whatever ran for the group, and a comparison waiting on it is moot.
+    StopRun(group);
+    m_compareWaits = false;
+    group.path->setText(path);
+    group.path->setCursorPosition(0);
+    group.hash->clear();
+    group.file = path;
+    group.digests.clear();
+    group.shown = Algorithm::Sha256;
+    FitLabel(group.label, LabelText(group.shown), group.label_area);
+    if (!path.isEmpty()) StartRun(group, {Algorithm::Sha256}, false);
 }
 
 void CTessarinDlg::OnBnClickedCompare() {
+    for (FileGroup* group : {&m_upper, &m_lower}) {
+        if (group->for_compare) StopRun(*group);
+    }
+    m_compareWaits = false;
+    Compare();
+}
+
+void CTessarinDlg::Compare() {
+    if (m_editHash1->text().isEmpty() || m_editHash2->text().isEmpty()) {
+        m_messages.Show(this, MessageBoxes::Icon::Warning, m_strTitle, kSelectFirst);
+        return;
+    }
+    // A pasted digest of another kind is met by the other group's file under that algorithm.
+    if (AlignTo(m_upper, m_lower) || AlignTo(m_lower, m_upper)) {
+        m_compareWaits = true;
+        return;
+    }
     const QString first = m_editHash1->text();
     const QString second = m_editHash2->text();
     if (first.isEmpty() || second.isEmpty()) {
         m_messages.Show(this, MessageBoxes::Icon::Warning, m_strTitle, kSelectFirst);
-        return;
-    }
-    if (first == second) {
+    } else if (DigestTextsMatch(first, second)) {
         m_messages.Show(this, MessageBoxes::Icon::Information, m_strTitle, kIdentical);
     } else {
         m_messages.Show(this, MessageBoxes::Icon::Error, m_strTitle, kDifferent);
     }
 }
 
+// Shows `own` file's digest in the algorithm of the digest `other` holds; true when that digest
+// must first be computed. Only a box still showing what the tool computed for its file is changed.
+bool CTessarinDlg::AlignTo(FileGroup& own, const FileGroup& other) {
+    const std::optional<QString> theirs = ParseHexDigest(other.hash->text());
+    if (!theirs) return false;
+    const std::vector<Algorithm> wanted = AlgorithmsForLength(theirs->size());
+    const auto shown = own.digests.find(own.shown);
+    if (wanted.empty() || own.file.isEmpty() || own.run != nullptr || shown == own.digests.end() ||
+        shown->second.isEmpty() || own.hash->text() != shown->second) {
+        return false;
+    }
+    std::vector<Algorithm> missing;
+    for (const Algorithm algorithm : wanted) {
+        if (own.digests.count(algorithm) == 0) missing.push_back(algorithm);
+    }
+    if (!missing.empty()) {
+        StartRun(own, std::move(missing), true);
+        return true;
+    }
+    // Of two algorithms with digests of one length, the one that matches is shown.
+    Algorithm choice = wanted.front();
+    for (const Algorithm algorithm : wanted) {
+        if (own.digests[algorithm] == *theirs) choice = algorithm;
+    }
+    ShowDigest(own, choice);
+    return false;
+}
+
+void CTessarinDlg::ShowDigest(FileGroup& group, Algorithm algorithm) {
+    group.shown = algorithm;
+    group.hash->setText(group.digests[algorithm]);
+    group.hash->setCursorPosition(0);
+    FitLabel(group.label, LabelText(algorithm), group.label_area);
+}
+
+void CTessarinDlg::StartRun(FileGroup& group, std::vector<Algorithm> algorithms, bool for_compare) {
+    if (!IsDigesting()) m_busyFor.start();
+    auto* run = new DigestRun(m_digester, group.file, std::move(algorithms), this);
+    connect(run, &DigestRun::Finished, this,
+            [this, &group, run](const QStringList& texts) { OnRunFinished(group, run, texts); });
+    group.run = run;
+    group.for_compare = for_compare;
+    UpdateBusy();
+}
+
+void CTessarinDlg::OnRunFinished(FileGroup& group, DigestRun* run, const QStringList& texts) {
+    run->deleteLater();
+    // A run stopped by a newer file, a reset or closing leaves no trace.
+    if (group.run != run) return;
+    group.run = nullptr;
+    const bool for_compare = group.for_compare;
+    group.for_compare = false;
+    UpdateBusy();
+    if (run->IsCancelled()) {
+        if (for_compare) m_compareWaits = false;
+        return;
+    }
+    for (std::size_t i = 0; i < run->Algorithms().size(); ++i) {
+        group.digests[run->Algorithms()[i]] = texts.value(static_cast<qsizetype>(i));
+    }
+    if (!for_compare) {
+        ShowDigest(group, Algorithm::Sha256);
+    } else if (m_compareWaits) {
+        m_compareWaits = false;
+        Compare();
+    }
+}
+
+void CTessarinDlg::StopRun(FileGroup& group) {
+    if (group.run == nullptr) return;
+    // The worker ends at its next block; its Finished then only releases it.
+    group.run->Cancel();
+    group.run = nullptr;
+    group.for_compare = false;
+    UpdateBusy();
+}
+
+void CTessarinDlg::StopAll() {
+    m_compareWaits = false;
+    StopRun(m_upper);
+    StopRun(m_lower);
+}
+
+void CTessarinDlg::UpdateBusy() {
+    const bool busy = IsDigesting();
+    if (busy && !m_busyCursor) {
+        // The arrow beside the hourglass says that the window still takes input.
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        m_progressTimer.start();
+    } else if (!busy && m_busyCursor) {
+        QApplication::restoreOverrideCursor();
+        m_progressTimer.stop();
+        CloseProgress();
+    }
+    m_busyCursor = busy;
+}
+
+// Once the digests have run longer than the delay, a progress dialog shows how far they are and
+// offers to cancel them; the window itself stays usable.
+void CTessarinDlg::UpdateProgress() {
+    std::vector<const DigestRun*> runs;
+    for (const FileGroup* group : {&m_upper, &m_lower}) {
+        if (group->run != nullptr) runs.push_back(group->run);
+    }
+    if (runs.empty()) return;
+    if (m_progress == nullptr) {
+        if (std::chrono::milliseconds(m_busyFor.elapsed()) < m_progressDelay) return;
+        m_progress = new QProgressDialog(this);
+        m_progress->setObjectName(QStringLiteral("digestProgress"));
+        m_progress->setWindowTitle(m_strTitle);
+        m_progress->setCancelButtonText(QStringLiteral("취소"));
+        m_progress->setWindowModality(Qt::NonModal);
+        m_progress->setAutoReset(false);
+        m_progress->setAutoClose(false);
+        m_progress->setMinimumDuration(0);
+        connect(m_progress, &QProgressDialog::canceled, this, [this] {
+            StopAll();
+            CloseProgress();
+        });
+    }
+    QStringList names;
+    std::int64_t done = 0;
+    std::int64_t total = 0;
+    bool known = true;
+    for (const DigestRun* run : runs) {
+        names.append(QFileInfo(run->Path()).fileName());
+        done += std::min(run->Done(), run->Total());
+        total += run->Total();
+        known = known && run->Total() > 0;
+    }
+    m_progress->setLabelText(names.join(QLatin1Char('\n')));
+    m_progress->setMaximum(known ? kProgressSteps : 0);
+    if (known) m_progress->setValue(static_cast<int>(done * kProgressSteps / total));
+    if (!m_progress->isVisible()) m_progress->show();
+}
+
+void CTessarinDlg::CloseProgress() {
+    if (m_progress == nullptr) return;
+    m_progress->hide();
+    m_progress->deleteLater();
+    m_progress = nullptr;
+}
+
 void CTessarinDlg::OnBnClickedReset() {
+    StopAll();
+    for (FileGroup* group : {&m_upper, &m_lower}) {
+        group->file.clear();
+        group->digests.clear();
+        group->shown = Algorithm::Sha256;
+        FitLabel(group->label, LabelText(group->shown), group->label_area);
+    }
     m_editPath1->clear();
     m_editHash1->clear();
     m_editPath2->clear();

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <openssl/evp.h>
 #include <openssl/sha.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -214,6 +215,43 @@ private slots:
         ByteString digest;
         QCOMPARE(DigestStreamByName(source, null ? nullptr : name.constData(), digest), status);
         QCOMPARE(digest.size(), status == kStatusOk ? std::size_t{28} : std::size_t{0});
+    }
+
+    // One pass feeds every algorithm; one name the service does not know spoils them all.
+    void severalAlgorithms_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArrayList>("names");
+        QTest::addColumn<bool>("digested");
+        const QByteArrayList all{"MD5", "SHA1", "SHA256", "SHA384", "SHA512"};
+        QTest::newRow("one byte") << "one.bin" << all << true;
+        QTest::newRow("three blocks") << "three_blocks.bin" << all << true;
+        QTest::newRow("an unknown name among them") << "one.bin" << QByteArrayList{"SHA512", "WHIRLPOOL"} << false;
+        QTest::newRow("empty file") << "empty.bin" << all << false;
+    }
+
+    void severalAlgorithms() {
+        QFETCH(QString, file);
+        QFETCH(QByteArrayList, names);
+        QFETCH(bool, digested);
+        QFile content(dir_.filePath(file));
+        QVERIFY(content.open(QIODevice::ReadOnly));
+        const QByteArray data = content.readAll();
+        std::vector<const char*> list;
+        for (const QByteArray& name : names) list.push_back(name.constData());
+        CMD5 service;
+        const std::vector<QString> texts = service.GetFileDigestTexts(content.fileName(), list);
+        QCOMPARE(texts.size(), std::size_t(names.size()));
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            QString expected;
+            if (digested) {
+                unsigned char digest[EVP_MAX_MD_SIZE];
+                unsigned int length = 0;
+                QVERIFY(EVP_Digest(data.constData(), static_cast<size_t>(data.size()), digest, &length,
+                                   EVP_get_digestbyname(names[i].constData()), nullptr) == 1);
+                expected = QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex().toUpper());
+            }
+            QCOMPARE(texts[std::size_t(i)], expected);
+        }
     }
 
     void progress() {

@@ -1,5 +1,6 @@
-// The main window driven headless: drops, browsing, compare, reset, keys, the about entry, the
-// progress dialog and the layout. Message boxes and the file chooser are scripted fakes.
+// The main window driven headless: drops, browsing, compare, reset, keys, the about entry, digests
+// running while the window is used, the progress dialog and the layout. Message boxes and the file
+// chooser are scripted fakes; digests come from the real service unless a test holds them.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -16,11 +18,17 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <openssl/evp.h>
 #include <openssl/sha.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <memory>
+#include <thread>
 
 #include "about_dlg.h"
+#include "digest_run.h"
 #include "md5.h"
 #include "prompts.h"
 #include "tessarin_dlg.h"
@@ -60,11 +68,56 @@ public:
     QStringList filters;
 };
 
-QString OpenSslHex(const QByteArray& data) {
-    unsigned char digest[SHA256_DIGEST_LENGTH];
-    SHA256(reinterpret_cast<const unsigned char*>(data.constData()), static_cast<size_t>(data.size()),
-           digest);
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), sizeof digest).toHex().toUpper());
+// Passes every digest to the service, except while `hold` is set: then the file is read in small
+// pieces and each piece waits until `hold` is cleared, asking the progress callback meanwhile, so a
+// digest lasts exactly as long as a test needs and still answers cancellation.
+class SlowDigester final : public FileDigester {
+public:
+    std::vector<QString> Digest(const QString& path, const std::vector<Algorithm>& algorithms,
+                                const ProgressCallback& progress) override {
+        ++started;
+        if (!hold) return service_.Digest(path, algorithms, progress);
+        QFile file(path);
+        const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        qsizetype done = 0;
+        const BlockSource source = [&](std::uint8_t* buffer, std::size_t capacity) -> std::int64_t {
+            while (hold) {
+                if (!progress(done, content.size())) {
+                    ++cancelled;
+                    return kSourceCancelled;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            const qsizetype part = std::min<qsizetype>({content.size() - done, 4096, qsizetype(capacity)});
+            std::memcpy(buffer, content.constData() + done, static_cast<std::size_t>(part));
+            done += part;
+            return part;
+        };
+        std::vector<const char*> names;
+        for (const Algorithm algorithm : algorithms) names.push_back(AlgorithmName(algorithm));
+        std::vector<ByteString> digests;
+        std::vector<QString> texts(algorithms.size());
+        if (DigestStreamByNames(source, names, digests) == kStatusOk) {
+            for (std::size_t i = 0; i < digests.size(); ++i) texts[i] = QString::fromStdString(BytesToUpperHex(digests[i]));
+        }
+        return texts;
+    }
+
+    std::atomic<bool> hold{false};
+    std::atomic<int> started{0};
+    std::atomic<int> cancelled{0};
+
+private:
+    ServiceDigester service_;
+};
+
+QString OpenSslHex(const QByteArray& data, const EVP_MD* md = EVP_sha256()) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(data.constData(), static_cast<size_t>(data.size()), digest, &length, md, nullptr) != 1) {
+        qFatal("OpenSSL digest failed");
+    }
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex().toUpper());
 }
 
 }  // namespace
@@ -76,6 +129,7 @@ private:
     QTemporaryDir dir_;
     FakeMessages messages_;
     FakeChooser chooser_;
+    SlowDigester digester_;
     std::unique_ptr<CTessarinDlg> dialog_;
 
     QString Write(const QString& name, const QByteArray& data) {
@@ -101,8 +155,9 @@ private:
         Edit("editPath2")->setText(texts[2]);
         Edit("editHash2")->setText(texts[3]);
     }
-    // A drop reaches only the widget that accepted the drag's entry, as on a desktop.
-    void Drop(const QList<QUrl>& urls, QPoint point) {
+    // A drop reaches only the widget that accepted the drag's entry, as on a desktop. Unless told
+    // otherwise, waits until the digests it started are done.
+    void Drop(const QList<QUrl>& urls, QPoint point, bool wait = true) {
         QMimeData data;
         data.setUrls(urls);
         QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -110,6 +165,13 @@ private:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(dialog_.get(), &drop);
+        if (wait) QTRY_VERIFY(!dialog_->IsDigesting());
+    }
+    QPoint Upper() const { return Child<QGroupBox>("upperGroup")->geometry().center(); }
+    QPoint Lower() const { return Child<QGroupBox>("lowerGroup")->geometry().center(); }
+    void Click(const char* button, bool wait = true) {
+        QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton);
+        if (wait) QTRY_VERIFY(!dialog_->IsDigesting());
     }
     // Checks the one message shown since the last call.
     void ExpectMessage(MessageBoxes::Icon icon, const QString& text) {
@@ -127,13 +189,17 @@ private slots:
         Write("a.bin", "first file");
         Write("b.bin", "second file");
         Write("empty.bin", {});
+        Write("abc.bin", "abc");
         Write("three_blocks.bin", QByteArray(3 * int(kReadBlockSize) + 5, 'z'));
     }
 
     void init() {
         messages_.shown.clear();
         chooser_ = FakeChooser();
-        dialog_ = std::make_unique<CTessarinDlg>(messages_, chooser_);
+        digester_.hold = false;
+        digester_.started = 0;
+        digester_.cancelled = 0;
+        dialog_ = std::make_unique<CTessarinDlg>(messages_, chooser_, digester_);
         dialog_->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
     }
@@ -238,15 +304,15 @@ private slots:
 
     void browse() {
         chooser_.answer = dir_.filePath("a.bin");
-        QTest::mouseClick(Child<QPushButton>("browseButton1"), Qt::LeftButton);
+        Click("browseButton1");
         chooser_.answer = dir_.filePath("b.bin");
-        QTest::mouseClick(Child<QPushButton>("browseButton2"), Qt::LeftButton);
+        Click("browseButton2");
         const QStringList filled{dir_.filePath("a.bin"), OpenSslHex("first file"), dir_.filePath("b.bin"),
                                  OpenSslHex("second file")};
         QCOMPARE(Boxes(), filled);
         chooser_.answer.clear();
-        QTest::mouseClick(Child<QPushButton>("browseButton1"), Qt::LeftButton);
-        QTest::mouseClick(Child<QPushButton>("browseButton2"), Qt::LeftButton);
+        Click("browseButton1");
+        Click("browseButton2");
         QCOMPARE(Boxes(), filled);
         const QString filter = QStringLiteral("exe and cab (*.exe)(*.cab) (*.exe *.cab);;All Files (*.*) (*)");
         QCOMPARE(chooser_.filters, QStringList(4, filter));
@@ -254,9 +320,9 @@ private slots:
 
     void emptyFileThenCompare() {
         chooser_.answer = dir_.filePath("empty.bin");
-        QTest::mouseClick(Child<QPushButton>("browseButton1"), Qt::LeftButton);
+        Click("browseButton1");
         chooser_.answer = dir_.filePath("a.bin");
-        QTest::mouseClick(Child<QPushButton>("browseButton2"), Qt::LeftButton);
+        Click("browseButton2");
         QCOMPARE(Edit("editPath1")->text(), dir_.filePath("empty.bin"));
         QCOMPARE(Edit("editHash1")->text(), QString());
         QTest::mouseClick(Child<QPushButton>("compareButton"), Qt::LeftButton);
@@ -269,15 +335,34 @@ private slots:
         QTest::addColumn<int>("icon");
         QTest::addColumn<QString>("text");
         const QString digest = OpenSslHex("first file");
+        const QString lower = digest.toLower();
+        const QString mixed = lower.left(32) + digest.mid(32);
+        const int same = int(MessageBoxes::Icon::Information);
         const int error = int(MessageBoxes::Icon::Error);
-        QTest::newRow("equal texts, no files") << digest << digest << int(MessageBoxes::Icon::Information)
-                                               << kIdentical;
-        QTest::newRow("differ only in case") << digest << digest.toLower() << error << kDifferent;
-        QTest::newRow("trailing space") << digest << digest + " " << error << kDifferent;
+        const int warning = int(MessageBoxes::Icon::Warning);
+        QTest::newRow("equal texts, no files") << digest << digest << same << kIdentical;
+        QTest::newRow("upper against lower case") << digest << lower << same << kIdentical;
+        QTest::newRow("mixed case") << mixed << lower << same << kIdentical;
+        QTest::newRow("white space around") << " \t" + digest << lower + "  \n" << same << kIdentical;
+        QTest::newRow("sha256sum text mode") << digest << lower + "  a.bin" << same << kIdentical;
+        QTest::newRow("sha256sum binary mode") << lower + " *a.bin" << digest << same << kIdentical;
+        QTest::newRow("sha256sum escaped name") << "\\" + lower + "  a\\nb.bin" << digest << same << kIdentical;
+        QTest::newRow("tagged line") << digest << "SHA256 (a.bin) = " + lower << same << kIdentical;
+        QTest::newRow("openssl dgst line") << "SHA2-256(a (1).bin)= " + lower << digest << same << kIdentical;
+        QTest::newRow("two lines, other names") << lower + "  a.bin" << "SHA256 (b.bin) = " + digest << same
+                                                << kIdentical;
+        QTest::newRow("63 characters") << digest << lower.left(63) << error << kDifferent;
+        QTest::newRow("63 characters, case apart") << digest.left(63) << lower.left(63) << error << kDifferent;
+        QTest::newRow("space inside the digest") << digest << lower.left(10) + " " + lower.mid(10) << error
+                                                 << kDifferent;
+        QTest::newRow("line without its name") << digest << lower + " *" << error << kDifferent;
+        QTest::newRow("non-hex text, same") << "not a digest" << "not a digest" << same << kIdentical;
+        QTest::newRow("non-hex text, case apart") << "Not a digest" << "not a digest" << error << kDifferent;
+        QTest::newRow("non-hex text, trailing space") << "not a digest" << "not a digest " << error << kDifferent;
         QTest::newRow("different digests") << digest << OpenSslHex("second file") << error << kDifferent;
-        QTest::newRow("upper box empty") << QString() << digest << int(MessageBoxes::Icon::Warning) << kSelectFirst;
-        QTest::newRow("lower box empty") << digest << QString() << int(MessageBoxes::Icon::Warning) << kSelectFirst;
-        QTest::newRow("both empty") << QString() << QString() << int(MessageBoxes::Icon::Warning) << kSelectFirst;
+        QTest::newRow("upper box empty") << QString() << digest << warning << kSelectFirst;
+        QTest::newRow("lower box empty") << digest << QString() << warning << kSelectFirst;
+        QTest::newRow("both empty") << QString() << QString() << warning << kSelectFirst;
     }
 
     void compare() {
@@ -285,11 +370,100 @@ private slots:
         QFETCH(QString, lower);
         QFETCH(int, icon);
         QFETCH(QString, text);
-        QTest::keyClicks(Edit("editHash1"), upper);
-        QTest::keyClicks(Edit("editHash2"), lower);
-        QTest::mouseClick(Child<QPushButton>("compareButton"), Qt::LeftButton);
+        Edit("editHash1")->setText(upper);
+        Edit("editHash2")->setText(lower);
+        Click("compareButton");
         ExpectMessage(MessageBoxes::Icon(icon), text);
         QCOMPARE(Boxes(), (QStringList{QString(), upper, QString(), lower}));
+        QCOMPARE(digester_.started, 0);
+    }
+
+    // A file in one group, a pasted digest of another length in the other: the file is digested
+    // under the pasted digest's algorithm, shown with its label, and compared.
+    void compareOtherAlgorithm_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("fileBelow");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("same");
+        const QByteArray first("first file");
+        const QString md5 = OpenSslHex(first, EVP_md5());
+        const QString sha1 = OpenSslHex(first, EVP_sha1());
+        const QString sha384 = OpenSslHex(first, EVP_sha384());
+        const QString sha512 = OpenSslHex(first, EVP_sha512());
+        // TTAS.KO-12.0011, the message "abc".
+        const QString has160 = QStringLiteral("975E810488CF2A3D49838478124AFCE4B1C78804");
+        QTest::newRow("MD5") << "a.bin" << false << md5.toLower() << "(MD5)" << md5 << true;
+        QTest::newRow("SHA-1, mixed case and spaces")
+            << "a.bin" << false << " " + sha1.left(20).toLower() + sha1.mid(20) + " " << "(SHA1)" << sha1 << true;
+        QTest::newRow("HAS-160") << "abc.bin" << false << has160.toLower() << "(HAS160)" << has160 << true;
+        QTest::newRow("40 characters matching neither")
+            << "abc.bin" << false << QString(40, 'a') << "(SHA1)" << OpenSslHex("abc", EVP_sha1()) << false;
+        QTest::newRow("SHA-384 tagged line")
+            << "a.bin" << false << "SHA384 (a.bin) = " + sha384.toLower() << "(SHA384)" << sha384 << true;
+        QTest::newRow("SHA-512 sha512sum line")
+            << "a.bin" << false << sha512.toLower() + "  a.bin" << "(SHA512)" << sha512 << true;
+        QTest::newRow("SHA-512 of another file")
+            << "a.bin" << false << OpenSslHex("second file", EVP_sha512()) << "(SHA512)" << sha512 << false;
+        QTest::newRow("SHA-512 pasted above, file below") << "a.bin" << true << sha512 << "(SHA512)" << sha512 << true;
+        QTest::newRow("SHA-256 stays") << "a.bin" << false << OpenSslHex(first).toLower() << "(SHA256)"
+                                       << OpenSslHex(first) << true;
+        QTest::newRow("56 characters are not digested")
+            << "a.bin" << false << OpenSslHex(first, EVP_sha224()) << "(SHA256)" << OpenSslHex(first) << false;
+    }
+
+    void compareOtherAlgorithm() {
+        QFETCH(QString, file);
+        QFETCH(bool, fileBelow);
+        QFETCH(QString, pasted);
+        QFETCH(QString, label);
+        QFETCH(QString, shown);
+        QFETCH(bool, same);
+        chooser_.answer = dir_.filePath(file);
+        Click(fileBelow ? "browseButton2" : "browseButton1");
+        Edit(fileBelow ? "editHash1" : "editHash2")->setText(pasted);
+        Click("compareButton", false);
+        QTRY_COMPARE(messages_.shown.size(), 1);
+        ExpectMessage(same ? MessageBoxes::Icon::Information : MessageBoxes::Icon::Error,
+                      same ? kIdentical : kDifferent);
+        QCOMPARE(Edit(fileBelow ? "editHash2" : "editHash1")->text(), shown);
+        QCOMPARE(Child<QLabel>(fileBelow ? "algorithmLabel2" : "algorithmLabel1")->text(), label);
+        QCOMPARE(Child<QLabel>(fileBelow ? "algorithmLabel1" : "algorithmLabel2")->text(), QStringLiteral("(SHA256)"));
+        QCOMPARE(Edit(fileBelow ? "editHash1" : "editHash2")->text(), pasted);
+    }
+
+    // Reset, a new file and a pasted SHA-256 digest each bring SHA-256 back.
+    void otherAlgorithmUndone() {
+        const QString sha512 = OpenSslHex("first file", EVP_sha512());
+        QLabel* label = Child<QLabel>("algorithmLabel1");
+        const auto compare_sha512 = [&] {
+            chooser_.answer = dir_.filePath("a.bin");
+            Click("browseButton1");
+            Edit("editHash2")->setText(sha512);
+            Click("compareButton");
+            ExpectMessage(MessageBoxes::Icon::Information, kIdentical);
+            QCOMPARE(label->text(), QStringLiteral("(SHA512)"));
+        };
+        compare_sha512();
+        Edit("editHash2")->setText(OpenSslHex("first file").toLower());
+        Click("compareButton");
+        ExpectMessage(MessageBoxes::Icon::Information, kIdentical);
+        QCOMPARE(label->text(), QStringLiteral("(SHA256)"));
+        QCOMPARE(Edit("editHash1")->text(), OpenSslHex("first file"));
+
+        compare_sha512();
+        chooser_.answer = dir_.filePath("b.bin");
+        Click("browseButton1");
+        QCOMPARE(label->text(), QStringLiteral("(SHA256)"));
+        QCOMPARE(Edit("editHash1")->text(), OpenSslHex("second file"));
+
+        compare_sha512();
+        Click("resetButton");
+        QCOMPARE(label->text(), QStringLiteral("(SHA256)"));
+        QCOMPARE(Boxes(), QStringList(4, QString()));
+        // Every label stays clear of the digest box beside it.
+        QVERIFY(label->x() > Edit("editHash1")->geometry().right());
     }
 
     void reset() {
@@ -357,34 +531,166 @@ private slots:
         QVERIFY(dialog_->isVisible());
     }
 
+    void eventLoopRunsDuringDigest() {
+        digester_.hold = true;
+        Drop({QUrl::fromLocalFile(dir_.filePath("a.bin"))}, Lower(), false);
+        QVERIFY(dialog_->IsDigesting());
+        bool fired = false;
+        QTimer::singleShot(20, this, [&] { fired = true; });
+        QTRY_VERIFY(fired);
+        QVERIFY(dialog_->IsDigesting());
+        QCOMPARE(Edit("editPath2")->text(), dir_.filePath("a.bin"));
+        QCOMPARE(Edit("editHash2")->text(), QString());
+        // A click on compare meanwhile finds the box still empty.
+        Click("compareButton", false);
+        ExpectMessage(MessageBoxes::Icon::Warning, kSelectFirst);
+        digester_.hold = false;
+        QTRY_VERIFY(!dialog_->IsDigesting());
+        QCOMPARE(Edit("editHash2")->text(), OpenSslHex("first file"));
+        QCOMPARE(digester_.cancelled, 0);
+    }
+
     void progressDialog_data() {
         QTest::addColumn<bool>("cancel");
-        QTest::newRow("runs to the end") << false;
-        QTest::newRow("cancelled") << true;
+        QTest::addColumn<bool>("both");
+        QTest::newRow("runs to the end") << false << false;
+        QTest::newRow("cancelled") << true << false;
+        QTest::newRow("two files cancelled") << true << true;
     }
 
     void progressDialog() {
         QFETCH(bool, cancel);
+        QFETCH(bool, both);
         dialog_->SetProgressDelay(std::chrono::milliseconds(0));
+        digester_.hold = true;
         const QString path = dir_.filePath("three_blocks.bin");
-        bool seen = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* progress = dialog_->findChild<QProgressDialog*>("digestProgress");
-            QVERIFY(progress != nullptr);
-            QVERIFY(progress->isVisible());
-            QVERIFY(progress->isModal());
-            QCOMPARE(progress->windowTitle(), kTitle);
-            QCOMPARE(progress->labelText(), QStringLiteral("three_blocks.bin"));
-            QVERIFY(QApplication::overrideCursor() != nullptr);
-            seen = true;
-            if (cancel) progress->cancel();
-        });
-        Drop({QUrl::fromLocalFile(path)}, Child<QGroupBox>("lowerGroup")->geometry().center());
-        QVERIFY(seen);
+        QList<QUrl> urls{QUrl::fromLocalFile(path)};
+        if (both) urls.prepend(QUrl::fromLocalFile(dir_.filePath("a.bin")));
+        Drop(urls, Lower(), false);
+        QProgressDialog* progress = nullptr;
+        QTRY_VERIFY((progress = dialog_->findChild<QProgressDialog*>("digestProgress")) && progress->isVisible());
+        QVERIFY(!progress->isModal());
+        QCOMPARE(progress->windowTitle(), kTitle);
+        QCOMPARE(progress->labelText(), both ? QStringLiteral("a.bin\nthree_blocks.bin") : QStringLiteral("three_blocks.bin"));
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+        if (cancel) {
+            auto* button = progress->findChild<QPushButton*>();
+            QCOMPARE(button->text(), QStringLiteral("취소"));
+            QTest::mouseClick(button, Qt::LeftButton);
+            QVERIFY(!dialog_->IsDigesting());
+            QTRY_COMPARE(digester_.cancelled, both ? 2 : 1);
+        } else {
+            digester_.hold = false;
+        }
+        QTRY_VERIFY(!dialog_->IsDigesting());
+        QTRY_VERIFY(dialog_->findChild<QProgressDialog*>() == nullptr);
         QCOMPARE(Edit("editPath2")->text(), path);
         QCOMPARE(Edit("editHash2")->text(), cancel ? QString() : OpenSslHex(QByteArray(3 * int(kReadBlockSize) + 5, 'z')));
+        QCOMPARE(Edit("editHash1")->text(), QString());
         QVERIFY(QApplication::overrideCursor() == nullptr);
-        QVERIFY(dialog_->findChild<QProgressDialog*>() == nullptr);
+        // Nothing arrives late from the stopped workers.
+        QTest::qWait(20);
+        QCOMPARE(Edit("editHash2")->text(), cancel ? QString() : OpenSslHex(QByteArray(3 * int(kReadBlockSize) + 5, 'z')));
+    }
+
+    // A second file for a group while the first is still being digested takes its place.
+    void newFileReplacesRunningDigest_data() {
+        QTest::addColumn<bool>("browse");
+        QTest::newRow("dropped") << false;
+        QTest::newRow("browsed") << true;
+    }
+
+    void newFileReplacesRunningDigest() {
+        QFETCH(bool, browse);
+        Fill({"p1", "h1", QString(), QString()});
+        digester_.hold = true;
+        Drop({QUrl::fromLocalFile(dir_.filePath("a.bin"))}, Lower(), false);
+        QTRY_COMPARE(digester_.started, 1);
+        const QString second = dir_.filePath("b.bin");
+        if (browse) {
+            chooser_.answer = second;
+            Click("browseButton2", false);
+        } else {
+            Drop({QUrl::fromLocalFile(second)}, Lower(), false);
+        }
+        QTRY_COMPARE(digester_.cancelled, 1);
+        QCOMPARE(Edit("editPath2")->text(), second);
+        QVERIFY(dialog_->IsDigesting());
+        digester_.hold = false;
+        QTRY_VERIFY(!dialog_->IsDigesting());
+        QTest::qWait(20);
+        QCOMPARE(Boxes(), (QStringList{"p1", "h1", second, OpenSslHex("second file")}));
+        QCOMPARE(digester_.started, 2);
+    }
+
+    // Reset, closing and destroying the window during a digest stop it; nothing is written later.
+    void digestStopped_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("reset") << "reset";
+        QTest::newRow("close button") << "close";
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("window destroyed") << "destroy";
+        QTest::newRow("destroyed during a comparison") << "compare";
+    }
+
+    void digestStopped() {
+        QFETCH(QString, how);
+        chooser_.answer = dir_.filePath("a.bin");
+        Click("browseButton1");
+        digester_.hold = true;
+        if (how == "compare") {
+            Edit("editHash2")->setText(OpenSslHex("first file", EVP_sha512()));
+            Click("compareButton", false);
+        } else {
+            Drop({QUrl::fromLocalFile(dir_.filePath("b.bin"))}, Upper(), false);
+        }
+        QTRY_COMPARE(digester_.started, 2);
+        QVERIFY(dialog_->IsDigesting());
+        if (how == "reset") {
+            Click("resetButton", false);
+            QVERIFY(dialog_->isVisible());
+        } else if (how == "close") {
+            Click("closeButton", false);
+            QVERIFY(!dialog_->isVisible());
+        } else if (how == "escape") {
+            QTest::keyClick(Edit("editHash1"), Qt::Key_Escape);
+            QVERIFY(!dialog_->isVisible());
+        } else {
+            dialog_.reset();
+            QCOMPARE(digester_.cancelled, 1);
+            QVERIFY(QApplication::overrideCursor() == nullptr);
+            dialog_ = std::make_unique<CTessarinDlg>(messages_, chooser_, digester_);
+            return;
+        }
+        QVERIFY(!dialog_->IsDigesting());
+        QTRY_COMPARE(digester_.cancelled, 1);
+        digester_.hold = false;
+        QTest::qWait(20);
+        if (how == "reset") QCOMPARE(Boxes(), QStringList(4, QString()));
+        QCOMPARE(Edit("editHash1")->text(), QString());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    // The real message box: wide enough for its caption even with a short text.
+    void messageBoxShowsCaption() {
+        QtMessageBoxes boxes;
+        QString caption;
+        QString text;
+        int width = 0;
+        int needed = -1;
+        QTimer::singleShot(0, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                caption = box->windowTitle();
+                text = box->text();
+                width = box->width();
+                needed = CaptionWidth(*box, kTitle);
+                box->accept();
+            }
+        });
+        boxes.Show(dialog_.get(), MessageBoxes::Icon::Warning, kTitle, kSelectFirst);
+        QCOMPARE(caption, kTitle);
+        QCOMPARE(text, kSelectFirst);
+        QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
     }
 
     void titleAndSize() {
