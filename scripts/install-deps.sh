@@ -8,7 +8,7 @@ packages=(
   libssl-dev libgmp-dev libcrypto++-dev librhash-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk
-  xvfb xauth
+  xvfb xauth twm xfonts-base
   valgrind
 )
 missing=()
