@@ -4,7 +4,8 @@
 
 namespace tessarin {
 
-std::vector<QString> ServiceDigester::Digest(const QString& path, const std::vector<Algorithm>& algorithms,
+std::vector<QString> ServiceDigester::Digest(const QString& path,
+                                             const std::vector<Algorithm>& algorithms,
                                              const ProgressCallback& progress) {
     std::vector<const char*> names;
     for (const Algorithm algorithm : algorithms) names.push_back(AlgorithmName(algorithm));

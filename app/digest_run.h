@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
 #include <atomic>
 #include <cstdint>
 #include <thread>
@@ -16,17 +15,18 @@ namespace tessarin {
 
 // Where the window's digests come from; behind an interface so that tests can slow it down.
 class FileDigester {
-public:
+  public:
     virtual ~FileDigester() = default;
     // Runs on a worker thread, for both groups at once when both are busy. One upper-case text per
     // algorithm, all empty when the file cannot be digested or `progress` returns false.
-    virtual std::vector<QString> Digest(const QString& path, const std::vector<Algorithm>& algorithms,
+    virtual std::vector<QString> Digest(const QString& path,
+                                        const std::vector<Algorithm>& algorithms,
                                         const ProgressCallback& progress) = 0;
 };
 
 // The file digest service.
 class ServiceDigester final : public FileDigester {
-public:
+  public:
     std::vector<QString> Digest(const QString& path, const std::vector<Algorithm>& algorithms,
                                 const ProgressCallback& progress) override;
 };
@@ -36,7 +36,7 @@ public:
 // the worker, so nothing arrives afterwards.
 class DigestRun : public QObject {
     Q_OBJECT
-public:
+  public:
     // `digester` must outlive the run.
     DigestRun(FileDigester& digester, QString path, std::vector<Algorithm> algorithms,
               QObject* parent = nullptr);
@@ -54,11 +54,11 @@ public:
     std::int64_t Done() const { return done_; }
     std::int64_t Total() const { return total_; }
 
-signals:
+  signals:
     // One text per algorithm, in the order asked for.
     void Finished(const QStringList& texts);
 
-private:
+  private:
     void Work(FileDigester& digester);
 
     const QString path_;

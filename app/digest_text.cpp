@@ -1,7 +1,6 @@
 #include "digest_text.h"
 
 #include <QRegularExpression>
-
 #include <algorithm>
 #include <array>
 
@@ -29,24 +28,36 @@ std::optional<QString> AsDigest(QStringView hex) {
 
 const char* AlgorithmName(Algorithm algorithm) {
     switch (algorithm) {
-        case Algorithm::Md5: return "MD5";
-        case Algorithm::Sha1: return "SHA1";
-        case Algorithm::Has160: return "HAS160";
-        case Algorithm::Sha256: return "SHA256";
-        case Algorithm::Sha384: return "SHA384";
-        case Algorithm::Sha512: return "SHA512";
+        case Algorithm::Md5:
+            return "MD5";
+        case Algorithm::Sha1:
+            return "SHA1";
+        case Algorithm::Has160:
+            return "HAS160";
+        case Algorithm::Sha256:
+            return "SHA256";
+        case Algorithm::Sha384:
+            return "SHA384";
+        case Algorithm::Sha512:
+            return "SHA512";
     }
     return "SHA256";
 }
 
 std::vector<Algorithm> AlgorithmsForLength(qsizetype hex_length) {
     switch (hex_length) {
-        case 32: return {Algorithm::Md5};
-        case 40: return {Algorithm::Sha1, Algorithm::Has160};
-        case 64: return {Algorithm::Sha256};
-        case 96: return {Algorithm::Sha384};
-        case 128: return {Algorithm::Sha512};
-        default: return {};
+        case 32:
+            return {Algorithm::Md5};
+        case 40:
+            return {Algorithm::Sha1, Algorithm::Has160};
+        case 64:
+            return {Algorithm::Sha256};
+        case 96:
+            return {Algorithm::Sha384};
+        case 128:
+            return {Algorithm::Sha512};
+        default:
+            return {};
     }
 }
 

@@ -2,7 +2,6 @@
 // Reading the digest boxes: which texts count as a hexadecimal digest, how two boxes compare, and
 // which algorithms give a digest of a given length. Qt Core only.
 #include <QString>
-
 #include <optional>
 #include <vector>
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -13,15 +14,13 @@
 #include <new>
 #include <string_view>
 
-#include <QFile>
-
 #include "zlc.h"
 
 namespace tessarin {
 namespace {
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -30,7 +29,7 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
@@ -41,7 +40,7 @@ struct UnitDeleter {
 // The digest block handed out by the library-facing step: digest length + 4 bytes, wiped over the
 // digest length when released.
 class DigestBlock {
-public:
+  public:
     DigestBlock() = default;
     ~DigestBlock() { WipeAndFree(block_, length_); }
     DigestBlock(const DigestBlock&) = delete;
@@ -57,7 +56,7 @@ public:
     }
     std::uint8_t* data() const { return block_; }
 
-private:
+  private:
     std::uint8_t* block_ = nullptr;
     std::int32_t length_ = 0;
 };
@@ -88,13 +87,15 @@ QString CMD5::GetFileDigestText(const QString& path, const ProgressCallback& pro
     return GetFileDigestTexts(path, {"SHA256"}, progress).front();
 }
 
-std::vector<QString> CMD5::GetFileDigestTexts(const QString& path, const std::vector<const char*>& names,
+std::vector<QString> CMD5::GetFileDigestTexts(const QString& path,
+                                              const std::vector<const char*>& names,
                                               const ProgressCallback& progress) {
     std::vector<QString> texts(names.size());
     if (path.isEmpty() || names.empty()) return texts;
     std::vector<ByteString> digests;
     if (DigestFile(QFile::encodeName(path), names, progress, digests) != kStatusOk) return texts;
-    for (std::size_t i = 0; i < names.size(); ++i) texts[i] = AnsiToWide(BytesToUpperHex(digests[i]));
+    for (std::size_t i = 0; i < names.size(); ++i)
+        texts[i] = AnsiToWide(BytesToUpperHex(digests[i]));
     return texts;
 }
 
@@ -114,12 +115,14 @@ std::uint32_t DigestFile(const QByteArray& native_path, const std::vector<const 
 
     // Non-blocking so that a FIFO without a writer or a device cannot stall the window; only a
     // regular file is read at all.
-    FileDescriptor file(::open(native_path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    FileDescriptor file(
+        ::open(native_path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) return kStatusCannotOpen;
     struct stat info {};
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return kStatusCannotOpen;
     const int flags = ::fcntl(file.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return kStatusCannotOpen;
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return kStatusCannotOpen;
     ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     const std::int64_t total = info.st_size;
@@ -166,19 +169,21 @@ std::uint32_t DigestStreamByNames(const BlockSource& source, const std::vector<c
         digest.unit.reset(ZLC_New_DIGEST_Unit());
         if (!digest.unit) return kStatusUnitAlloc;
         std::uint32_t id = 0;
-        if (const std::uint32_t status = DigestNameToId(names[i], id); status != kStatusOk) return status;
+        if (const std::uint32_t status = DigestNameToId(names[i], id); status != kStatusOk)
+            return status;
         const std::int32_t digest_length = ZLC_Get_DIGEST_Length(id);
         if (digest_length <= 0) return kStatusNoLength;
         if (!digest.block.allocate(digest_length)) return kStatusBlockAlloc;
-        if (const std::uint32_t status = ZLC_Init_DIGEST(digest.unit.get(), id); status != kStatusOk) {
+        if (const std::uint32_t status = ZLC_Init_DIGEST(digest.unit.get(), id);
+            status != kStatusOk) {
             return status;
         }
     }
 
     while (length > 0) {
         for (Digest& digest : running) {
-            const std::uint32_t status =
-                ZLC_Update_DIGEST(digest.unit.get(), buffer.get(), static_cast<std::int32_t>(length));
+            const std::uint32_t status = ZLC_Update_DIGEST(digest.unit.get(), buffer.get(),
+                                                           static_cast<std::int32_t>(length));
             if (status != kStatusOk) return status;
         }
         length = source(buffer.get(), kReadBlockSize);
@@ -188,7 +193,8 @@ std::uint32_t DigestStreamByNames(const BlockSource& source, const std::vector<c
     std::vector<ByteString> results;
     for (Digest& digest : running) {
         std::int32_t out_length = 0;
-        if (const std::uint32_t status = ZLC_Final_DIGEST(digest.unit.get(), digest.block.data(), &out_length);
+        if (const std::uint32_t status =
+                ZLC_Final_DIGEST(digest.unit.get(), digest.block.data(), &out_length);
             status != kStatusOk) {
             return status;
         }
@@ -223,7 +229,8 @@ std::uint32_t DigestNameToId(const char* name, std::uint32_t& id) {
         {"HAS160", "HAS-160", false, ZLC_HAS160},
     }};
     const auto holds = [&upper](const Rule& rule, std::string_view literal) {
-        return !literal.empty() && (rule.exact ? equals(upper, literal) : begins_with(upper, literal));
+        return !literal.empty() &&
+               (rule.exact ? equals(upper, literal) : begins_with(upper, literal));
     };
     for (const Rule& rule : kRules) {
         if (holds(rule, rule.literal) || holds(rule, rule.alternative)) {

@@ -4,7 +4,6 @@
 // exposed here only so they can be tested. Depends on Qt Core and the library's C interface only.
 #include <QByteArray>
 #include <QString>
-
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -28,7 +27,7 @@ inline constexpr std::int64_t kSourceCancelled = -2;
 inline constexpr std::uint32_t kStatusOk = 0;
 inline constexpr std::uint32_t kStatusNothingToDigest = 1;  // empty file, read failure, no buffer
 inline constexpr std::uint32_t kStatusCancelled = 2;        // stopped through the progress callback
-inline constexpr std::uint32_t kStatusCannotOpen = 10;      // missing, no access, not a regular file
+inline constexpr std::uint32_t kStatusCannotOpen = 10;  // missing, no access, not a regular file
 inline constexpr std::uint32_t kStatusBlockAlloc = 0xA1010001u;
 inline constexpr std::uint32_t kStatusUnitAlloc = 0xA1010020u;
 inline constexpr std::uint32_t kStatusNoLength = 0xA1010022u;
@@ -41,7 +40,7 @@ inline constexpr std::uint32_t kStatusUnset = 0xFFFFFFFFu;
 inline constexpr std::size_t kReadBlockSize = std::size_t{1} << 20;
 
 class CMD5 {
-public:
+  public:
     CMD5() = default;
     virtual ~CMD5();
     CMD5(const CMD5&) = delete;
@@ -54,7 +53,8 @@ public:
 
     // The file's digest under each of `names` (see DigestNameToId), read once: one text per name,
     // every one empty when any of them cannot be produced.
-    std::vector<QString> GetFileDigestTexts(const QString& path, const std::vector<const char*>& names,
+    std::vector<QString> GetFileDigestTexts(const QString& path,
+                                            const std::vector<const char*>& names,
                                             const ProgressCallback& progress = {});
 };
 

@@ -12,9 +12,15 @@ namespace tessarin {
 void QtMessageBoxes::Show(QWidget* owner, Icon icon, const QString& caption, const QString& text) {
     QMessageBox::Icon kind = QMessageBox::Critical;
     switch (icon) {
-        case Icon::Error: kind = QMessageBox::Critical; break;
-        case Icon::Warning: kind = QMessageBox::Warning; break;
-        case Icon::Information: kind = QMessageBox::Information; break;
+        case Icon::Error:
+            kind = QMessageBox::Critical;
+            break;
+        case Icon::Warning:
+            kind = QMessageBox::Warning;
+            break;
+        case Icon::Information:
+            kind = QMessageBox::Information;
+            break;
     }
     QMessageBox box(kind, caption, text, QMessageBox::Ok, owner);
     // The texts contain '&' and line breaks that must show as they are.

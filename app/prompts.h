@@ -9,7 +9,7 @@ class QWidget;
 namespace tessarin {
 
 class MessageBoxes {
-public:
+  public:
     enum class Icon { Error, Warning, Information };
     virtual ~MessageBoxes() = default;
     // One OK button; returns when the user has closed the box.
@@ -17,7 +17,7 @@ public:
 };
 
 class FileChooser {
-public:
+  public:
     virtual ~FileChooser() = default;
     // The full path of one existing file, or an empty text when the user cancels. `filter` uses
     // Qt's "Name (patterns);;Name (patterns)" form.
@@ -25,7 +25,7 @@ public:
 };
 
 class QtMessageBoxes final : public MessageBoxes {
-public:
+  public:
     void Show(QWidget* owner, Icon icon, const QString& caption, const QString& text) override;
 };
 
@@ -37,7 +37,7 @@ int CaptionWidth(const QWidget& window, const QString& caption);
 void FitCaption(QMessageBox& box);
 
 class QtFileChooser final : public FileChooser {
-public:
+  public:
     QString ChooseFile(QWidget* owner, const QString& filter) override;
 };
 

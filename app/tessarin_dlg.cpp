@@ -15,15 +15,14 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QUrl>
-
 #include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
 
 #include "about_dlg.h"
-#include "digest_run.h"
 #include "dialog_units.h"
+#include "digest_run.h"
 #include "md5.h"
 #include "prompts.h"
 
@@ -52,7 +51,8 @@ void FitLabel(QLabel* label, const QString& text, QRect area) {
     const QSize needed = label->sizeHint().expandedTo(area.size());
     const QSize grow = needed - area.size();
     label->setGeometry(area.adjusted(-grow.width() / 2, -grow.height() / 2,
-                                     grow.width() - grow.width() / 2, grow.height() - grow.height() / 2));
+                                     grow.width() - grow.width() / 2,
+                                     grow.height() - grow.height() / 2));
 }
 
 QString LabelText(Algorithm algorithm) {
@@ -103,7 +103,8 @@ CTessarinDlg::CTessarinDlg(MessageBoxes& messages, FileChooser& chooser, FileDig
     setObjectName(QStringLiteral("mainDialog"));
     setWindowTitle(m_strTitle);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFont(DialogFont());
     setAcceptDrops(true);
     const DialogUnits units(font());
@@ -117,7 +118,8 @@ CTessarinDlg::CTessarinDlg(MessageBoxes& messages, FileChooser& chooser, FileDig
                               units.Map(322, 66, 50, 14));
     cancel->hide();
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    MakeGroup(this, QStringLiteral("upperGroup"), QStringLiteral("원본 파일"), units.Map(7, 7, 365, 59));
+    MakeGroup(this, QStringLiteral("upperGroup"), QStringLiteral("원본 파일"),
+              units.Map(7, 7, 365, 59));
     MakeGroup(this, QStringLiteral("lowerGroup"), QStringLiteral("비교 대상 파일"),
               units.Map(7, 81, 365, 61));
     m_editPath1 = MakeEdit(this, QStringLiteral("editPath1"), units.Map(19, 23, 306, 14), true);
@@ -161,7 +163,9 @@ CTessarinDlg::~CTessarinDlg() {
     UpdateBusy();
 }
 
-bool CTessarinDlg::IsDigesting() const { return m_upper.run != nullptr || m_lower.run != nullptr; }
+bool CTessarinDlg::IsDigesting() const {
+    return m_upper.run != nullptr || m_lower.run != nullptr;
+}
 
 void CTessarinDlg::done(int result) {
     StopAll();
@@ -190,8 +194,9 @@ void CTessarinDlg::OnSysCommand(int id) {
 
 void CTessarinDlg::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    const bool files = !urls.isEmpty() &&
-                       std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+    const bool files =
+        !urls.isEmpty() &&
+        std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
     if (files) event->acceptProposedAction();
 }
 
@@ -214,9 +219,14 @@ void CTessarinDlg::OnDropFiles(const QMimeData& data, QPoint point) {
     switch (urls.size()) {
         case 1:
             switch (FindDropGroup(point)) {
-                case Group::Upper: ShowFile(m_upper, paths[0]); break;
-                case Group::Lower: ShowFile(m_lower, paths[0]); break;
-                case Group::None: break;
+                case Group::Upper:
+                    ShowFile(m_upper, paths[0]);
+                    break;
+                case Group::Lower:
+                    ShowFile(m_lower, paths[0]);
+                    break;
+                case Group::None:
+                    break;
             }
             break;
         case 2:
@@ -241,9 +251,13 @@ CTessarinDlg::Group CTessarinDlg::FindDropGroup(QPoint point) const {
     return point.y() < height() + group_top - window_bottom ? Group::Upper : Group::Lower;
 }
 
-void CTessarinDlg::OnBnClickedBrowse1() { Browse(m_upper); }
+void CTessarinDlg::OnBnClickedBrowse1() {
+    Browse(m_upper);
+}
 
-void CTessarinDlg::OnBnClickedBrowse2() { Browse(m_lower); }
+void CTessarinDlg::OnBnClickedBrowse2() {
+    Browse(m_lower);
+}
 
 void CTessarinDlg::Browse(FileGroup& group) {
     const QString path = m_chooser.ChooseFile(this, kBrowseFilter);

@@ -9,7 +9,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-
 #include <chrono>
 #include <map>
 #include <memory>
@@ -34,7 +33,7 @@ class MessageBoxes;
 
 class CTessarinDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Command of the about entry, as in a window menu.
     static constexpr int kIdmAboutBox = 0x0010;
 
@@ -52,12 +51,12 @@ public:
     // Closing cancels every running digest.
     void done(int result) override;
 
-protected:
+  protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     enum class Group { None, Upper, Lower };
 
     // A file group's controls, the digests computed for its file and the digest running for it.

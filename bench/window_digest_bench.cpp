@@ -1,7 +1,8 @@
 // The window digesting a large file chosen with "찾기": wall time until its digest box is filled,
 // beside `openssl dgst -sha256` on the same file, and how promptly the window's event loop answered
 // meanwhile (the gaps between ticks of a 10 ms timer).
-//   bench_window_digest [file]   without a file, a 1 GiB file is written to a temporary folder first
+//   bench_window_digest [file]   without a file, a 1 GiB file is written to a temporary folder
+//   first
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -26,16 +26,16 @@ namespace {
 constexpr qint64 kDefaultSize = qint64{1} << 30;
 
 class NoMessages final : public tessarin::MessageBoxes {
-public:
+  public:
     void Show(QWidget*, Icon, const QString&, const QString&) override {}
 };
 
 class FixedChooser final : public tessarin::FileChooser {
-public:
+  public:
     explicit FixedChooser(QString path) : path_(std::move(path)) {}
     QString ChooseFile(QWidget*, const QString&) override { return path_; }
 
-private:
+  private:
     QString path_;
 };
 
@@ -44,14 +44,16 @@ bool WriteFile(const QString& path, qint64 size) {
     if (!file.open(QIODevice::WriteOnly)) return false;
     QByteArray block(1 << 20, Qt::Uninitialized);
     for (qint64 done = 0; done < size; done += block.size()) {
-        for (qsizetype i = 0; i < block.size(); ++i) block[i] = static_cast<char>((done + i) * 2654435761u >> 24);
+        for (qsizetype i = 0; i < block.size(); ++i)
+            block[i] = static_cast<char>((done + i) * 2654435761u >> 24);
         if (file.write(block) != block.size()) return false;
     }
     return true;
 }
 
 double OpenSslSeconds(const QString& path, QString& digest) {
-    const std::string command = "openssl dgst -sha256 -r '" + QFile::encodeName(path).toStdString() + "'";
+    const std::string command =
+        "openssl dgst -sha256 -r '" + QFile::encodeName(path).toStdString() + "'";
     QElapsedTimer clock;
     clock.start();
     const std::unique_ptr<FILE, decltype(&pclose)> pipe(popen(command.c_str(), "r"), &pclose);
@@ -119,7 +121,7 @@ int main(int argc, char** argv) {
     std::printf("window, browse to filled box  %.3f s (%5.0f MiB/s)\n", wall, mib / wall);
     std::printf("openssl dgst -sha256          %.3f s (%5.0f MiB/s)\n", openssl, mib / openssl);
     std::printf("ratio                         %.3f\n", wall / openssl);
-    std::printf("10 ms timer while digesting   %zu ticks, median gap %.1f ms, longest %.1f ms\n", gaps.size(),
-                gaps[gaps.size() / 2], gaps.back());
+    std::printf("10 ms timer while digesting   %zu ticks, median gap %.1f ms, longest %.1f ms\n",
+                gaps.size(), gaps[gaps.size() / 2], gaps.back());
     return 0;
 }

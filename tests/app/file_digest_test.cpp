@@ -1,11 +1,5 @@
 // The file digest service: texts for every kind of path, its statuses, the name lookup and the
 // hexadecimal rendering, checked against OpenSSL.
-#include <QDir>
-#include <QFileInfo>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-
 #include <openssl/evp.h>
 #include <openssl/sha.h>
 #include <sys/socket.h>
@@ -13,6 +7,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -32,9 +31,10 @@ QByteArray Pattern(qsizetype size) {
 
 QString OpenSslHex(const QByteArray& data) {
     unsigned char digest[SHA256_DIGEST_LENGTH];
-    SHA256(reinterpret_cast<const unsigned char*>(data.constData()), static_cast<size_t>(data.size()),
-           digest);
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), sizeof digest).toHex().toUpper());
+    SHA256(reinterpret_cast<const unsigned char*>(data.constData()),
+           static_cast<size_t>(data.size()), digest);
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(digest), sizeof digest).toHex().toUpper());
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ QString OpenSslHex(const QByteArray& data) {
 class FileDigestTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir dir_;
     QString long_path_;
     int socket_ = -1;
@@ -50,11 +50,12 @@ private:
     QString Write(const QString& name, const QByteArray& data) {
         const QString path = dir_.filePath(name);
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) qFatal("cannot write fixture");
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+            qFatal("cannot write fixture");
         return path;
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         Write("empty.bin", {});
@@ -71,7 +72,8 @@ private slots:
         address.sun_family = AF_UNIX;
         const QByteArray socket_path = QFile::encodeName(dir_.filePath("socket"));
         QVERIFY(static_cast<size_t>(socket_path.size()) < sizeof address.sun_path);
-        std::memcpy(address.sun_path, socket_path.constData(), static_cast<size_t>(socket_path.size()));
+        std::memcpy(address.sun_path, socket_path.constData(),
+                    static_cast<size_t>(socket_path.size()));
         QVERIFY(::bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
 
         // Longer than any fixed path buffer of 1024 units.
@@ -97,14 +99,15 @@ private slots:
         QTest::newRow("empty path") << QString() << QString();
         QTest::newRow("missing file") << dir_.filePath("missing.bin") << QString();
         QTest::newRow("empty file") << dir_.filePath("empty.bin") << QString();
-        QTest::newRow("one byte") << dir_.filePath("one.bin")
-                                  << "CA978112CA1BBDCAFAC231B39A23DC4DA786EFF8147C4E72B9807785AFEE48BB";
+        QTest::newRow("one byte")
+            << dir_.filePath("one.bin")
+            << "CA978112CA1BBDCAFAC231B39A23DC4DA786EFF8147C4E72B9807785AFEE48BB";
         QTest::newRow("exactly one read block")
             << dir_.filePath("block.bin") << OpenSslHex(Pattern(kReadBlockSize));
         QTest::newRow("one read block and a byte")
             << dir_.filePath("block_plus_one.bin") << OpenSslHex(Pattern(kReadBlockSize + 1));
-        QTest::newRow("Korean name") << dir_.filePath(QStringLiteral("비교 대상 파일.exe"))
-                                     << OpenSslHex(Pattern(1000));
+        QTest::newRow("Korean name")
+            << dir_.filePath(QStringLiteral("비교 대상 파일.exe")) << OpenSslHex(Pattern(1000));
         QTest::newRow("path over 1024 units") << long_path_ << OpenSslHex(Pattern(77));
         QTest::newRow("directory") << dir_.path() << QString();
         QTest::newRow("FIFO without writer") << dir_.filePath("fifo") << QString();
@@ -126,7 +129,8 @@ private slots:
         QTest::addColumn<uint>("status");
         QTest::newRow("digested") << dir_.filePath("one.bin") << uint{kStatusOk};
         QTest::newRow("empty file") << dir_.filePath("empty.bin") << uint{kStatusNothingToDigest};
-        QTest::newRow("read fails at once") << QStringLiteral("/proc/self/mem") << uint{kStatusNothingToDigest};
+        QTest::newRow("read fails at once")
+            << QStringLiteral("/proc/self/mem") << uint{kStatusNothingToDigest};
         QTest::newRow("missing file") << dir_.filePath("missing.bin") << uint{kStatusCannotOpen};
         QTest::newRow("directory") << dir_.path() << uint{kStatusCannotOpen};
         QTest::newRow("FIFO without writer") << dir_.filePath("fifo") << uint{kStatusCannotOpen};
@@ -159,11 +163,14 @@ private slots:
         QTest::newRow("one read") << QList<qint64>{5} << uint{kStatusOk};
         QTest::newRow("uneven reads") << QList<qint64>{1, 63, 64, 65, 1000, 7} << uint{kStatusOk};
         QTest::newRow("nothing to read") << QList<qint64>{} << uint{kStatusNothingToDigest};
-        QTest::newRow("first read fails") << QList<qint64>{kSourceFailed} << uint{kStatusNothingToDigest};
+        QTest::newRow("first read fails")
+            << QList<qint64>{kSourceFailed} << uint{kStatusNothingToDigest};
         QTest::newRow("read fails part-way")
             << QList<qint64>{100, 4096, kSourceFailed} << uint{kStatusNothingToDigest};
-        QTest::newRow("cancelled at once") << QList<qint64>{kSourceCancelled} << uint{kStatusCancelled};
-        QTest::newRow("cancelled part-way") << QList<qint64>{100, kSourceCancelled} << uint{kStatusCancelled};
+        QTest::newRow("cancelled at once")
+            << QList<qint64>{kSourceCancelled} << uint{kStatusCancelled};
+        QTest::newRow("cancelled part-way")
+            << QList<qint64>{100, kSourceCancelled} << uint{kStatusCancelled};
     }
 
     void streamedReads() {
@@ -225,7 +232,8 @@ private slots:
         const QByteArrayList all{"MD5", "SHA1", "SHA256", "SHA384", "SHA512"};
         QTest::newRow("one byte") << "one.bin" << all << true;
         QTest::newRow("three blocks") << "three_blocks.bin" << all << true;
-        QTest::newRow("an unknown name among them") << "one.bin" << QByteArrayList{"SHA512", "WHIRLPOOL"} << false;
+        QTest::newRow("an unknown name among them")
+            << "one.bin" << QByteArrayList{"SHA512", "WHIRLPOOL"} << false;
         QTest::newRow("empty file") << "empty.bin" << all << false;
     }
 
@@ -246,9 +254,13 @@ private slots:
             if (digested) {
                 unsigned char digest[EVP_MAX_MD_SIZE];
                 unsigned int length = 0;
-                QVERIFY(EVP_Digest(data.constData(), static_cast<size_t>(data.size()), digest, &length,
-                                   EVP_get_digestbyname(names[i].constData()), nullptr) == 1);
-                expected = QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex().toUpper());
+                QVERIFY(EVP_Digest(data.constData(), static_cast<size_t>(data.size()), digest,
+                                   &length, EVP_get_digestbyname(names[i].constData()),
+                                   nullptr) == 1);
+                expected = QString::fromLatin1(
+                    QByteArray(reinterpret_cast<const char*>(digest), int(length))
+                        .toHex()
+                        .toUpper());
             }
             QCOMPARE(texts[std::size_t(i)], expected);
         }
@@ -259,11 +271,12 @@ private slots:
         const std::int64_t size = QFileInfo(path).size();
         std::vector<std::int64_t> seen;
         CMD5 service;
-        const QString text = service.GetFileDigestText(path, [&](std::int64_t done, std::int64_t total) {
-            if (total != size) qFatal("wrong total");
-            seen.push_back(done);
-            return true;
-        });
+        const QString text =
+            service.GetFileDigestText(path, [&](std::int64_t done, std::int64_t total) {
+                if (total != size) qFatal("wrong total");
+                seen.push_back(done);
+                return true;
+            });
         QCOMPARE(text, OpenSslHex(Pattern(size)));
         QVERIFY(!seen.empty());
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
@@ -280,7 +293,9 @@ private slots:
         QFETCH(int, cancelAtCall);
         int calls = 0;
         ByteString digest;
-        const ProgressCallback progress = [&](std::int64_t, std::int64_t) { return ++calls < cancelAtCall; };
+        const ProgressCallback progress = [&](std::int64_t, std::int64_t) {
+            return ++calls < cancelAtCall;
+        };
         QCOMPARE(DigestFile(QFile::encodeName(dir_.filePath("three_blocks.bin")), progress, digest),
                  kStatusCancelled);
         QCOMPARE(calls, cancelAtCall);
@@ -308,16 +323,18 @@ private slots:
         QTest::newRow("SHA-512") << QByteArray("SHA-512") << uint{kStatusOk} << uint{ZLC_SHA512};
         QTest::newRow("has-160") << QByteArray("has-160") << uint{kStatusOk} << uint{ZLC_HAS160};
         QTest::newRow("HAS160") << QByteArray("HAS160") << uint{kStatusOk} << uint{ZLC_HAS160};
-        QTest::newRow("SHA (literal longer than name)") << QByteArray("SHA") << uint{kStatusUnknownName} << 0u;
+        QTest::newRow("SHA (literal longer than name)")
+            << QByteArray("SHA") << uint{kStatusUnknownName} << 0u;
         QTest::newRow("MD") << QByteArray("MD") << uint{kStatusShortName} << 0u;
         QTest::newRow("empty") << QByteArray("") << uint{kStatusShortName} << 0u;
-        QTest::newRow("31 characters") << QByteArray("SHA256" + QByteArray(25, 'x')) << uint{kStatusOk}
-                                       << uint{ZLC_SHA256};
-        QTest::newRow("200 characters") << QByteArray("sha-512" + QByteArray(193, 'y')) << uint{kStatusOk}
-                                        << uint{ZLC_SHA512};
+        QTest::newRow("31 characters")
+            << QByteArray("SHA256" + QByteArray(25, 'x')) << uint{kStatusOk} << uint{ZLC_SHA256};
+        QTest::newRow("200 characters")
+            << QByteArray("sha-512" + QByteArray(193, 'y')) << uint{kStatusOk} << uint{ZLC_SHA512};
         QTest::newRow("SHA1 then 40 characters")
             << QByteArray("SHA1") + QByteArray(40, 'z') << uint{kStatusUnknownName} << 0u;
-        QTest::newRow("bytes above 0x7F") << QByteArray("\xff\xe9SHA256") << uint{kStatusUnknownName} << 0u;
+        QTest::newRow("bytes above 0x7F")
+            << QByteArray("\xff\xe9SHA256") << uint{kStatusUnknownName} << 0u;
     }
 
     void nameToId() {

@@ -1,6 +1,9 @@
 // The main window driven headless: drops, browsing, compare, reset, keys, the about entry, digests
 // running while the window is used, the progress dialog and the layout. Message boxes and the file
 // chooser are scripted fakes; digests come from the real service unless a test holds them.
+#include <openssl/evp.h>
+#include <openssl/sha.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -17,10 +20,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-
-#include <openssl/evp.h>
-#include <openssl/sha.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -45,7 +44,7 @@ const QString kIdentical = QStringLiteral("두 개의 파일이 동일합니다.
 const QString kDifferent = QStringLiteral("두 개의 파일이 동일하지 않습니다. (Hash 값 다름)");
 
 class FakeMessages final : public MessageBoxes {
-public:
+  public:
     struct Shown {
         QWidget* owner;
         Icon icon;
@@ -59,7 +58,7 @@ public:
 };
 
 class FakeChooser final : public FileChooser {
-public:
+  public:
     QString ChooseFile(QWidget*, const QString& filter) override {
         filters.append(filter);
         return answer;
@@ -72,7 +71,7 @@ public:
 // pieces and each piece waits until `hold` is cleared, asking the progress callback meanwhile, so a
 // digest lasts exactly as long as a test needs and still answers cancellation.
 class SlowDigester final : public FileDigester {
-public:
+  public:
     std::vector<QString> Digest(const QString& path, const std::vector<Algorithm>& algorithms,
                                 const ProgressCallback& progress) override {
         ++started;
@@ -88,7 +87,8 @@ public:
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
-            const qsizetype part = std::min<qsizetype>({content.size() - done, 4096, qsizetype(capacity)});
+            const qsizetype part =
+                std::min<qsizetype>({content.size() - done, 4096, qsizetype(capacity)});
             std::memcpy(buffer, content.constData() + done, static_cast<std::size_t>(part));
             done += part;
             return part;
@@ -98,7 +98,8 @@ public:
         std::vector<ByteString> digests;
         std::vector<QString> texts(algorithms.size());
         if (DigestStreamByNames(source, names, digests) == kStatusOk) {
-            for (std::size_t i = 0; i < digests.size(); ++i) texts[i] = QString::fromStdString(BytesToUpperHex(digests[i]));
+            for (std::size_t i = 0; i < digests.size(); ++i)
+                texts[i] = QString::fromStdString(BytesToUpperHex(digests[i]));
         }
         return texts;
     }
@@ -107,17 +108,19 @@ public:
     std::atomic<int> started{0};
     std::atomic<int> cancelled{0};
 
-private:
+  private:
     ServiceDigester service_;
 };
 
 QString OpenSslHex(const QByteArray& data, const EVP_MD* md = EVP_sha256()) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_Digest(data.constData(), static_cast<size_t>(data.size()), digest, &length, md, nullptr) != 1) {
+    if (EVP_Digest(data.constData(), static_cast<size_t>(data.size()), digest, &length, md,
+                   nullptr) != 1) {
         qFatal("OpenSSL digest failed");
     }
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex().toUpper());
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex().toUpper());
 }
 
 }  // namespace
@@ -125,7 +128,7 @@ QString OpenSslHex(const QByteArray& data, const EVP_MD* md = EVP_sha256()) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir dir_;
     FakeMessages messages_;
     FakeChooser chooser_;
@@ -135,7 +138,8 @@ private:
     QString Write(const QString& name, const QByteArray& data) {
         const QString path = dir_.filePath(name);
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) qFatal("cannot write fixture");
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+            qFatal("cannot write fixture");
         return path;
     }
     template <class T>
@@ -183,7 +187,7 @@ private:
         QCOMPARE(shown.text, text);
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         Write("a.bin", "first file");
@@ -226,13 +230,15 @@ private slots:
         const QRect upper = Child<QGroupBox>("upperGroup")->geometry();
         const QRect lower = Child<QGroupBox>("lowerGroup")->geometry();
         // Without a window frame the dividing line is the lower group's top edge.
-        const int line = lower.top() + dialog_->geometry().bottom() - dialog_->frameGeometry().bottom();
+        const int line =
+            lower.top() + dialog_->geometry().bottom() - dialog_->frameGeometry().bottom();
         const QPoint point = place == "upper"        ? upper.center()
                              : place == "lower"      ? lower.center()
                              : place == "above line" ? QPoint(20, line - 1)
                              : place == "on line"    ? QPoint(20, line)
-                             : place == "bottom"     ? Child<QPushButton>("closeButton")->geometry().center()
-                                                     : QPoint(dialog_->width() + 3, upper.center().y());
+                             : place == "bottom"
+                                 ? Child<QPushButton>("closeButton")->geometry().center()
+                                 : QPoint(dialog_->width() + 3, upper.center().y());
         const QStringList before{"p1", "h1", "p2", "h2"};
         Fill(before);
         const QString path = dir_.filePath("a.bin");
@@ -247,10 +253,11 @@ private slots:
 
     void dropTwoFiles() {
         Fill({"p1", "h1", "p2", "h2"});
-        Drop({QUrl::fromLocalFile(dir_.filePath("b.bin")), QUrl::fromLocalFile(dir_.filePath("a.bin"))},
+        Drop({QUrl::fromLocalFile(dir_.filePath("b.bin")),
+              QUrl::fromLocalFile(dir_.filePath("a.bin"))},
              Child<QGroupBox>("lowerGroup")->geometry().center());
-        QCOMPARE(Boxes(), (QStringList{dir_.filePath("b.bin"), OpenSslHex("second file"), dir_.filePath("a.bin"),
-                                       OpenSslHex("first file")}));
+        QCOMPARE(Boxes(), (QStringList{dir_.filePath("b.bin"), OpenSslHex("second file"),
+                                       dir_.filePath("a.bin"), OpenSslHex("first file")}));
     }
 
     void dropThreeFiles() {
@@ -296,7 +303,8 @@ private slots:
         QMimeData data;
         data.setUrls(urls);
         data.setText(QStringLiteral("text"));
-        QDragEnterEvent event(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent event(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
         event.setAccepted(false);
         QApplication::sendEvent(dialog_.get(), &event);
         QCOMPARE(event.isAccepted(), accepted);
@@ -307,14 +315,15 @@ private slots:
         Click("browseButton1");
         chooser_.answer = dir_.filePath("b.bin");
         Click("browseButton2");
-        const QStringList filled{dir_.filePath("a.bin"), OpenSslHex("first file"), dir_.filePath("b.bin"),
-                                 OpenSslHex("second file")};
+        const QStringList filled{dir_.filePath("a.bin"), OpenSslHex("first file"),
+                                 dir_.filePath("b.bin"), OpenSslHex("second file")};
         QCOMPARE(Boxes(), filled);
         chooser_.answer.clear();
         Click("browseButton1");
         Click("browseButton2");
         QCOMPARE(Boxes(), filled);
-        const QString filter = QStringLiteral("exe and cab (*.exe)(*.cab) (*.exe *.cab);;All Files (*.*) (*)");
+        const QString filter =
+            QStringLiteral("exe and cab (*.exe)(*.cab) (*.exe *.cab);;All Files (*.*) (*)");
         QCOMPARE(chooser_.filters, QStringList(4, filter));
     }
 
@@ -343,23 +352,32 @@ private slots:
         QTest::newRow("equal texts, no files") << digest << digest << same << kIdentical;
         QTest::newRow("upper against lower case") << digest << lower << same << kIdentical;
         QTest::newRow("mixed case") << mixed << lower << same << kIdentical;
-        QTest::newRow("white space around") << " \t" + digest << lower + "  \n" << same << kIdentical;
+        QTest::newRow("white space around") << " \t" + digest << lower + "  \n"
+                                            << same << kIdentical;
         QTest::newRow("sha256sum text mode") << digest << lower + "  a.bin" << same << kIdentical;
         QTest::newRow("sha256sum binary mode") << lower + " *a.bin" << digest << same << kIdentical;
-        QTest::newRow("sha256sum escaped name") << "\\" + lower + "  a\\nb.bin" << digest << same << kIdentical;
+        QTest::newRow("sha256sum escaped name")
+            << "\\" + lower + "  a\\nb.bin" << digest << same << kIdentical;
         QTest::newRow("tagged line") << digest << "SHA256 (a.bin) = " + lower << same << kIdentical;
-        QTest::newRow("openssl dgst line") << "SHA2-256(a (1).bin)= " + lower << digest << same << kIdentical;
-        QTest::newRow("two lines, other names") << lower + "  a.bin" << "SHA256 (b.bin) = " + digest << same
-                                                << kIdentical;
+        QTest::newRow("openssl dgst line")
+            << "SHA2-256(a (1).bin)= " + lower << digest << same << kIdentical;
+        QTest::newRow("two lines, other names")
+            << lower + "  a.bin"
+            << "SHA256 (b.bin) = " + digest << same << kIdentical;
         QTest::newRow("63 characters") << digest << lower.left(63) << error << kDifferent;
-        QTest::newRow("63 characters, case apart") << digest.left(63) << lower.left(63) << error << kDifferent;
-        QTest::newRow("space inside the digest") << digest << lower.left(10) + " " + lower.mid(10) << error
-                                                 << kDifferent;
+        QTest::newRow("63 characters, case apart")
+            << digest.left(63) << lower.left(63) << error << kDifferent;
+        QTest::newRow("space inside the digest")
+            << digest << lower.left(10) + " " + lower.mid(10) << error << kDifferent;
         QTest::newRow("line without its name") << digest << lower + " *" << error << kDifferent;
-        QTest::newRow("non-hex text, same") << "not a digest" << "not a digest" << same << kIdentical;
-        QTest::newRow("non-hex text, case apart") << "Not a digest" << "not a digest" << error << kDifferent;
-        QTest::newRow("non-hex text, trailing space") << "not a digest" << "not a digest " << error << kDifferent;
-        QTest::newRow("different digests") << digest << OpenSslHex("second file") << error << kDifferent;
+        QTest::newRow("non-hex text, same") << "not a digest"
+                                            << "not a digest" << same << kIdentical;
+        QTest::newRow("non-hex text, case apart") << "Not a digest"
+                                                  << "not a digest" << error << kDifferent;
+        QTest::newRow("non-hex text, trailing space") << "not a digest"
+                                                      << "not a digest " << error << kDifferent;
+        QTest::newRow("different digests")
+            << digest << OpenSslHex("second file") << error << kDifferent;
         QTest::newRow("upper box empty") << QString() << digest << warning << kSelectFirst;
         QTest::newRow("lower box empty") << digest << QString() << warning << kSelectFirst;
         QTest::newRow("both empty") << QString() << QString() << warning << kSelectFirst;
@@ -396,21 +414,28 @@ private slots:
         const QString has160 = QStringLiteral("975E810488CF2A3D49838478124AFCE4B1C78804");
         QTest::newRow("MD5") << "a.bin" << false << md5.toLower() << "(MD5)" << md5 << true;
         QTest::newRow("SHA-1, mixed case and spaces")
-            << "a.bin" << false << " " + sha1.left(20).toLower() + sha1.mid(20) + " " << "(SHA1)" << sha1 << true;
-        QTest::newRow("HAS-160") << "abc.bin" << false << has160.toLower() << "(HAS160)" << has160 << true;
+            << "a.bin" << false << " " + sha1.left(20).toLower() + sha1.mid(20) + " "
+            << "(SHA1)" << sha1 << true;
+        QTest::newRow("HAS-160") << "abc.bin" << false << has160.toLower() << "(HAS160)" << has160
+                                 << true;
         QTest::newRow("40 characters matching neither")
-            << "abc.bin" << false << QString(40, 'a') << "(SHA1)" << OpenSslHex("abc", EVP_sha1()) << false;
+            << "abc.bin" << false << QString(40, 'a') << "(SHA1)" << OpenSslHex("abc", EVP_sha1())
+            << false;
         QTest::newRow("SHA-384 tagged line")
-            << "a.bin" << false << "SHA384 (a.bin) = " + sha384.toLower() << "(SHA384)" << sha384 << true;
-        QTest::newRow("SHA-512 sha512sum line")
-            << "a.bin" << false << sha512.toLower() + "  a.bin" << "(SHA512)" << sha512 << true;
+            << "a.bin" << false << "SHA384 (a.bin) = " + sha384.toLower() << "(SHA384)" << sha384
+            << true;
+        QTest::newRow("SHA-512 sha512sum line") << "a.bin" << false << sha512.toLower() + "  a.bin"
+                                                << "(SHA512)" << sha512 << true;
         QTest::newRow("SHA-512 of another file")
-            << "a.bin" << false << OpenSslHex("second file", EVP_sha512()) << "(SHA512)" << sha512 << false;
-        QTest::newRow("SHA-512 pasted above, file below") << "a.bin" << true << sha512 << "(SHA512)" << sha512 << true;
-        QTest::newRow("SHA-256 stays") << "a.bin" << false << OpenSslHex(first).toLower() << "(SHA256)"
-                                       << OpenSslHex(first) << true;
+            << "a.bin" << false << OpenSslHex("second file", EVP_sha512()) << "(SHA512)" << sha512
+            << false;
+        QTest::newRow("SHA-512 pasted above, file below")
+            << "a.bin" << true << sha512 << "(SHA512)" << sha512 << true;
+        QTest::newRow("SHA-256 stays") << "a.bin" << false << OpenSslHex(first).toLower()
+                                       << "(SHA256)" << OpenSslHex(first) << true;
         QTest::newRow("56 characters are not digested")
-            << "a.bin" << false << OpenSslHex(first, EVP_sha224()) << "(SHA256)" << OpenSslHex(first) << false;
+            << "a.bin" << false << OpenSslHex(first, EVP_sha224()) << "(SHA256)"
+            << OpenSslHex(first) << false;
     }
 
     void compareOtherAlgorithm() {
@@ -429,7 +454,8 @@ private slots:
                       same ? kIdentical : kDifferent);
         QCOMPARE(Edit(fileBelow ? "editHash2" : "editHash1")->text(), shown);
         QCOMPARE(Child<QLabel>(fileBelow ? "algorithmLabel2" : "algorithmLabel1")->text(), label);
-        QCOMPARE(Child<QLabel>(fileBelow ? "algorithmLabel1" : "algorithmLabel2")->text(), QStringLiteral("(SHA256)"));
+        QCOMPARE(Child<QLabel>(fileBelow ? "algorithmLabel1" : "algorithmLabel2")->text(),
+                 QStringLiteral("(SHA256)"));
         QCOMPARE(Edit(fileBelow ? "editHash1" : "editHash2")->text(), pasted);
     }
 
@@ -476,9 +502,12 @@ private slots:
         QTest::addColumn<QString>("edit");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("result");
-        QTest::newRow("Enter in the upper digest") << "editHash1" << int(Qt::Key_Return) << int(QDialog::Accepted);
-        QTest::newRow("keypad Enter in the lower path") << "editPath2" << int(Qt::Key_Enter) << int(QDialog::Accepted);
-        QTest::newRow("Escape in the lower digest") << "editHash2" << int(Qt::Key_Escape) << int(QDialog::Rejected);
+        QTest::newRow("Enter in the upper digest")
+            << "editHash1" << int(Qt::Key_Return) << int(QDialog::Accepted);
+        QTest::newRow("keypad Enter in the lower path")
+            << "editPath2" << int(Qt::Key_Enter) << int(QDialog::Accepted);
+        QTest::newRow("Escape in the lower digest")
+            << "editHash2" << int(Qt::Key_Escape) << int(QDialog::Rejected);
     }
 
     void keysClose() {
@@ -515,7 +544,8 @@ private slots:
                 QVERIFY(about != nullptr);
                 about_seen = true;
                 QCOMPARE(about->windowTitle(), QStringLiteral("Tessarin 정보"));
-                QCOMPARE(about->findChild<QLabel*>("aboutText")->text(), QStringLiteral("Tessarin, 버전 1.0"));
+                QCOMPARE(about->findChild<QLabel*>("aboutText")->text(),
+                         QStringLiteral("Tessarin, 버전 1.0"));
                 auto* ok = about->findChild<QPushButton*>("aboutOk");
                 QCOMPARE(ok->text(), QStringLiteral("확인"));
                 QVERIFY(ok->isDefault());
@@ -523,7 +553,8 @@ private slots:
             });
             QTest::keyClick(menu, Qt::Key_A);
         });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dialog_->mapToGlobal(QPoint(5, 5)));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                dialog_->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(dialog_.get(), &event);
         QCOMPARE(entries, (QStringList{"-", QStringLiteral("Tessarin 정보(&A)...")}));
         QVERIFY(about_seen);
@@ -568,10 +599,12 @@ private slots:
         if (both) urls.prepend(QUrl::fromLocalFile(dir_.filePath("a.bin")));
         Drop(urls, Lower(), false);
         QProgressDialog* progress = nullptr;
-        QTRY_VERIFY((progress = dialog_->findChild<QProgressDialog*>("digestProgress")) && progress->isVisible());
+        QTRY_VERIFY((progress = dialog_->findChild<QProgressDialog*>("digestProgress")) &&
+                    progress->isVisible());
         QVERIFY(!progress->isModal());
         QCOMPARE(progress->windowTitle(), kTitle);
-        QCOMPARE(progress->labelText(), both ? QStringLiteral("a.bin\nthree_blocks.bin") : QStringLiteral("three_blocks.bin"));
+        QCOMPARE(progress->labelText(), both ? QStringLiteral("a.bin\nthree_blocks.bin")
+                                             : QStringLiteral("three_blocks.bin"));
         QVERIFY(QApplication::overrideCursor() != nullptr);
         if (cancel) {
             auto* button = progress->findChild<QPushButton*>();
@@ -585,12 +618,14 @@ private slots:
         QTRY_VERIFY(!dialog_->IsDigesting());
         QTRY_VERIFY(dialog_->findChild<QProgressDialog*>() == nullptr);
         QCOMPARE(Edit("editPath2")->text(), path);
-        QCOMPARE(Edit("editHash2")->text(), cancel ? QString() : OpenSslHex(QByteArray(3 * int(kReadBlockSize) + 5, 'z')));
+        QCOMPARE(Edit("editHash2")->text(),
+                 cancel ? QString() : OpenSslHex(QByteArray(3 * int(kReadBlockSize) + 5, 'z')));
         QCOMPARE(Edit("editHash1")->text(), QString());
         QVERIFY(QApplication::overrideCursor() == nullptr);
         // Nothing arrives late from the stopped workers.
         QTest::qWait(20);
-        QCOMPARE(Edit("editHash2")->text(), cancel ? QString() : OpenSslHex(QByteArray(3 * int(kReadBlockSize) + 5, 'z')));
+        QCOMPARE(Edit("editHash2")->text(),
+                 cancel ? QString() : OpenSslHex(QByteArray(3 * int(kReadBlockSize) + 5, 'z')));
     }
 
     // A second file for a group while the first is still being digested takes its place.
@@ -710,7 +745,8 @@ private slots:
         for (QWidget* widget : widgets) {
             if (!widget->isVisible()) continue;
             (qobject_cast<QGroupBox*>(widget) ? groups : controls).append(widget);
-            QVERIFY2(dialog_->rect().contains(widget->geometry()), qPrintable(widget->objectName()));
+            QVERIFY2(dialog_->rect().contains(widget->geometry()),
+                     qPrintable(widget->objectName()));
             const QByteArray object = widget->objectName().toLatin1();
             const char* name = object.constData();
             if (auto* group = qobject_cast<QGroupBox*>(widget)) {
@@ -718,13 +754,15 @@ private slots:
                 continue;
             }
             QVERIFY2(widget->sizeHint().height() <= widget->height(), name);
-            if (auto* label = qobject_cast<QLabel*>(widget)) QVERIFY2(label->sizeHint().width() <= label->width(), name);
+            if (auto* label = qobject_cast<QLabel*>(widget))
+                QVERIFY2(label->sizeHint().width() <= label->width(), name);
             if (auto* button = qobject_cast<QPushButton*>(widget)) {
                 // The style's own minimum width (a look, not a need) is left out.
                 const QStyle* style = button->style();
-                const int needed = button->fontMetrics().horizontalAdvance(button->text()) +
-                                   2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
-                                   2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+                const int needed =
+                    button->fontMetrics().horizontalAdvance(button->text()) +
+                    2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                    2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
                 QVERIFY2(needed <= button->width(), name);
             }
         }
@@ -738,7 +776,8 @@ private slots:
             }
             for (QWidget* group : groups) {
                 const QRect inside = group->contentsRect().translated(group->pos());
-                QVERIFY2(inside.contains(control->geometry()) || !group->geometry().intersects(control->geometry()),
+                QVERIFY2(inside.contains(control->geometry()) ||
+                             !group->geometry().intersects(control->geometry()),
                          qPrintable(control->objectName() + " in " + group->objectName()));
             }
         }

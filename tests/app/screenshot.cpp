@@ -1,6 +1,8 @@
 // Shows the window as a user would leave it after checking a file against its published SHA-512
 // digest, with the verdict's message box open, and saves the screen as a PNG.
 //   tessarin_screenshot out.png
+#include <openssl/evp.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -11,9 +13,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <openssl/evp.h>
-
 #include <cstdio>
 
 #include "digest_run.h"
@@ -24,11 +23,11 @@
 namespace {
 
 class ScriptedChooser final : public tessarin::FileChooser {
-public:
+  public:
     explicit ScriptedChooser(QString path) : path_(std::move(path)) {}
     QString ChooseFile(QWidget*, const QString&) override { return path_; }
 
-private:
+  private:
     QString path_;
 };
 
@@ -43,16 +42,21 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tessarin-1.0-setup.exe"));
     QByteArray content(3 << 20, Qt::Uninitialized);
-    for (qsizetype i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 2654435761u >> 24);
+    for (qsizetype i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 2654435761u >> 24);
     QFile file(path);
-    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) return 1;
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return 1;
     file.close();
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    EVP_Digest(content.constData(), static_cast<size_t>(content.size()), digest, &length, EVP_sha512(), nullptr);
+    EVP_Digest(content.constData(), static_cast<size_t>(content.size()), digest, &length,
+               EVP_sha512(), nullptr);
     // As `sha512sum` prints it on a download page.
-    const QString published = QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex()) +
-                              QStringLiteral("  ") + QFileInfo(path).fileName();
+    const QString published =
+        QString::fromLatin1(
+            QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex()) +
+        QStringLiteral("  ") + QFileInfo(path).fileName();
 
     tessarin::QtMessageBoxes messages;
     ScriptedChooser chooser(path);
@@ -86,7 +90,8 @@ int main(int argc, char** argv) {
                 });
                 break;
             }
-            default: break;
+            default:
+                break;
         }
     });
     steps.start(100);
