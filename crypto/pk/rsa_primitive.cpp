@@ -11,10 +11,10 @@ namespace {
 
 using bigint::PoolFrame;
 
-// Secret exponents are scanned over the full width of their modulus, so their own length does not
-// show in the running time.
+// Secret exponents go through the constant-time exponentiation, scanned over the full width of
+// their modulus so that their own length does not show either.
 bool secret_exp(BIGINT* r, const BIGINT* a, const BIGINT* e, const BIGINT* m, BIGINT_POOL* pool) {
-    return bigint::mod_exp_mont(r, a, e, m, pool) == kOk;
+    return bigint::mod_exp_mont_consttime(r, a, e, bigint::get_bits_length(m), m, pool) == kOk;
 }
 
 bool crt_available(const RSA* rsa) {
