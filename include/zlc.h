@@ -704,7 +704,7 @@ ZLC_API uint32_t ZLC_Rand_Bytes_PRNG(uint8_t *out, int32_t length) ZLC_NOEXCEPT;
 
 /* The RSA record. Every integer may be null; `parts` names exactly the parts held. The record owns
  * its integers, digest unit and pool. */
-typedef struct RSA {
+typedef struct ZLC_RSA {
     uint32_t encoding;     /* encoding word */
     int32_t parts;         /* ZLC_RSA_PART_ bits */
     DIGEST_UNIT *digest;   /* message digest (RSASSA); label and default MGF1 digest (RSAES) */
@@ -721,33 +721,40 @@ typedef struct RSA {
     uint32_t use_crt;      /* CRT allowed; 1 from ZLC_New_RSA */
     BIGINT *blind;         /* blinding factor r^e mod n */
     BIGINT *blind_inv;     /* r^-1 mod n */
-} RSA;
+} ZLC_RSA;
+
+/* The record's own name. OpenSSL's headers name a type RSA too: a translation unit that includes
+ * them before this header sees ZLC_RSA only, and one that includes them after it defines
+ * ZLC_NO_RSA_TYPEDEF first. */
+#if !defined(ZLC_NO_RSA_TYPEDEF) && !defined(OPENSSL_TYPES_H) && !defined(HEADER_OSSL_TYP_H)
+typedef ZLC_RSA RSA;
+#endif
 
 /** A zeroed record with a new pool (null pool when it cannot be made) and CRT allowed; null when
  * memory runs out. Release it with ZLC_Free_RSA. */
-ZLC_API RSA *ZLC_New_RSA(void) ZLC_NOEXCEPT;
+ZLC_API ZLC_RSA *ZLC_New_RSA(void) ZLC_NOEXCEPT;
 /** Cleans the record, clears and releases its pool and releases it. Null is ignored. */
-ZLC_API void ZLC_Free_RSA(RSA *rsa) ZLC_NOEXCEPT;
+ZLC_API void ZLC_Free_RSA(ZLC_RSA *rsa) ZLC_NOEXCEPT;
 /** Wipes and releases every key integer, the blinding pair and the digest unit; `parts` becomes 0.
  * The encoding word, the side, the CRT flag and the pool stay. Null is ignored. */
-ZLC_API void ZLC_Clean_RSA(RSA *rsa) ZLC_NOEXCEPT;
+ZLC_API void ZLC_Clean_RSA(ZLC_RSA *rsa) ZLC_NOEXCEPT;
 /** A new record (with a pool of its own) holding copies of the key, the encoding word, the side
  * and the CRT flag; the digest unit is not copied (initialise the copy before use) and blinding is
  * set up anew on first use. Null for a null argument or when memory runs out. */
-ZLC_API RSA *ZLC_Dup_RSA(const RSA *rsa) ZLC_NOEXCEPT;
+ZLC_API ZLC_RSA *ZLC_Dup_RSA(const ZLC_RSA *rsa) ZLC_NOEXCEPT;
 /** Replaces the key by copies of the given parts: n always, e and d when given, the CRT set only
  * when all five of p, q, dp, dq and qinv are given. A private part needs e (for blinding, which is
  * set up at once). Statuses: a failing self-test's own, 0x18010049 (null record), 0x1801002B (no
  * n), 0x18010059 (a private part without e, a copy or the blinding set-up failed; the record is
  * then left without a key). */
-ZLC_API uint32_t ZLC_Set_RSA_Params(RSA *rsa, const BIGINT *n, const BIGINT *e, const BIGINT *d,
+ZLC_API uint32_t ZLC_Set_RSA_Params(ZLC_RSA *rsa, const BIGINT *n, const BIGINT *e, const BIGINT *d,
                                     const BIGINT *p, const BIGINT *q, const BIGINT *dp,
                                     const BIGINT *dq, const BIGINT *qinv) ZLC_NOEXCEPT;
 /** Replaces the key by copies of n and e and selects the public side. Statuses: a failing
  * self-test's own, 0x1802002B (null record, n or e), 0x18020059 (a copy failed). */
-ZLC_API uint32_t ZLC_Set_RSA_Public_Params(RSA *rsa, const BIGINT *n, const BIGINT *e) ZLC_NOEXCEPT;
+ZLC_API uint32_t ZLC_Set_RSA_Public_Params(ZLC_RSA *rsa, const BIGINT *n, const BIGINT *e) ZLC_NOEXCEPT;
 /** k, the modulus length in bytes; 0 without a modulus or when the self-test gate fails. */
-ZLC_API int32_t ZLC_Get_RSA_Length(const RSA *rsa) ZLC_NOEXCEPT;
+ZLC_API int32_t ZLC_Get_RSA_Length(const ZLC_RSA *rsa) ZLC_NOEXCEPT;
 
 /** Prepares the record for signatures: the digest unit is (re)initialised with `digest_id` (its top
  * four bits cleared), the encoding word stored (with the MGF1 default) and the side selected
@@ -755,11 +762,11 @@ ZLC_API int32_t ZLC_Get_RSA_Length(const RSA *rsa) ZLC_NOEXCEPT;
  * record), 0x180300F0 / 0x18030048 (proven mode: PKCS #1 v1.5, a digest other than SHA-224 or
  * SHA-256, a modulus below 256 bytes), 0x18030023 (the unit could not be made or re-initialised),
  * 0x18030059 (a new unit could not be initialised). */
-ZLC_API uint32_t ZLC_Init_RSASSA(RSA *rsa, uint32_t digest_id, uint32_t encoding,
+ZLC_API uint32_t ZLC_Init_RSASSA(ZLC_RSA *rsa, uint32_t digest_id, uint32_t encoding,
                                  uint32_t private_side) ZLC_NOEXCEPT;
 /** Feeds `length` bytes of the message to the digest. 0x18040049 (null record or data, no unit),
  * 0x18040059 (the digest failed, negative length included). */
-ZLC_API uint32_t ZLC_Update_RSASSA(RSA *rsa, const uint8_t *data, int32_t length) ZLC_NOEXCEPT;
+ZLC_API uint32_t ZLC_Update_RSASSA(ZLC_RSA *rsa, const uint8_t *data, int32_t length) ZLC_NOEXCEPT;
 /** Finishes the message. Signing writes k bytes to `signature` (which must have room for k) and
  * sets *length to k. Verifying reads *length bytes (at most k; shorter signatures are read as
  * numbers). The digest is ready for the next message afterwards.
@@ -770,13 +777,13 @@ ZLC_API uint32_t ZLC_Update_RSASSA(RSA *rsa, const uint8_t *data, int32_t length
  * 0x18070059, 0x180700F0, 0x1807002B (empty or longer than k, PKCS #1 v1.5 mismatch), 0x18070055
  * (signature not below n), 0x1807000E (raw mismatch or encoding byte), 0x18100059 (PSS
  * inconsistent) or another status of the PSS check. */
-ZLC_API uint32_t ZLC_Final_RSASSA(RSA *rsa, uint8_t *signature, int32_t *length) ZLC_NOEXCEPT;
+ZLC_API uint32_t ZLC_Final_RSASSA(ZLC_RSA *rsa, uint8_t *signature, int32_t *length) ZLC_NOEXCEPT;
 
 /** Prepares the record for encryption: encoding (ZLC_RSAES_ values, with the MGF1 digest bits),
  * side (1 private, 0 public) and the OAEP digest (0 selects SHA-1). Statuses: a failing self-test's
  * own, 0x18080049 (null record), 0x18080048 / 0x180800F0 (proven mode: modulus below 256 bytes,
  * raw or PKCS #1 v1.5), 0x18080059 (the digest unit could not be made or initialised). */
-ZLC_API uint32_t ZLC_Init_RSAES(RSA *rsa, uint32_t encoding, uint32_t private_side,
+ZLC_API uint32_t ZLC_Init_RSAES(ZLC_RSA *rsa, uint32_t encoding, uint32_t private_side,
                                 uint32_t digest_id) ZLC_NOEXCEPT;
 /** Encrypts `in_length` bytes into k bytes of `out` (which must have room for k); *out_length
  * (optional) becomes k. The private side (PKCS #1 v1.5 block type 1, or raw) is blinded like a
@@ -784,7 +791,7 @@ ZLC_API uint32_t ZLC_Init_RSAES(RSA *rsa, uint32_t encoding, uint32_t private_si
  * input too long), 0x18090045 / 0x18090046 (key part missing), 0x18090048 / 0x180900F0 (proven
  * mode), 0x1809003A (scratch), 0x18090033 (encoding byte), 0x18090012 (encoding failed),
  * 0x1809003D (value not below n), 0x18090059 (an inner step failed). */
-ZLC_API uint32_t ZLC_Encrypt_RSAES(RSA *rsa, uint8_t *out, int32_t *out_length, const uint8_t *in,
+ZLC_API uint32_t ZLC_Encrypt_RSAES(ZLC_RSA *rsa, uint8_t *out, int32_t *out_length, const uint8_t *in,
                                    int32_t in_length) ZLC_NOEXCEPT;
 /** Decrypts `in_length` bytes (at most k; shorter inputs are read as numbers) into `out`, which
  * must have room for `in_length` bytes; *out_length (optional) becomes the message length.
@@ -793,7 +800,7 @@ ZLC_API uint32_t ZLC_Encrypt_RSAES(RSA *rsa, uint8_t *out, int32_t *out_length, 
  * 0x180A003D (value not below n), 0x180A002E (inconsistent key), 0x180A0059 (an inner step failed),
  * 0x180A000E (input longer than k, decoding failed, empty result, result longer than `in_length`,
  * encoding byte). */
-ZLC_API uint32_t ZLC_Decrypt_RSAES(RSA *rsa, uint8_t *out, int32_t *out_length, const uint8_t *in,
+ZLC_API uint32_t ZLC_Decrypt_RSAES(ZLC_RSA *rsa, uint8_t *out, int32_t *out_length, const uint8_t *in,
                                    int32_t in_length) ZLC_NOEXCEPT;
 
 /** Generates a key of exactly `bits` bits with public exponent `e` (an odd prime) from the DRBG:
@@ -805,12 +812,12 @@ ZLC_API uint32_t ZLC_Decrypt_RSAES(RSA *rsa, uint8_t *out, int32_t *out_length, 
  * 0x180B003A, 0x180B0036 (e not an odd prime), 0x180B0038 (the pairwise test, or a draw, failed),
  * 0x180B0067 (the pairwise test gave a different message), or a prime generation or arithmetic
  * status. A failed generation leaves the record without a key. */
-ZLC_API uint32_t ZLC_Generate_RSA_Params_Ex(RSA *rsa, const BIGINT *e, int32_t bits,
+ZLC_API uint32_t ZLC_Generate_RSA_Params_Ex(ZLC_RSA *rsa, const BIGINT *e, int32_t bits,
                                             int32_t type) ZLC_NOEXCEPT;
 /** As ZLC_Generate_RSA_Params_Ex with primes and tests from the PRNG (SHA-1; refused in proven mode
  * by the prime functions) and SHA-1 for the pairwise test (so at least 353 bits); statuses
  * 0x180Cxxxx. */
-ZLC_API uint32_t ZLC_Generate_RSA_Params(RSA *rsa, const BIGINT *e, int32_t bits,
+ZLC_API uint32_t ZLC_Generate_RSA_Params(ZLC_RSA *rsa, const BIGINT *e, int32_t bits,
                                          int32_t type) ZLC_NOEXCEPT;
 
 /* RSA encodings, usable on their own. The em argument of every checker and decoder is the
@@ -833,40 +840,40 @@ ZLC_API uint32_t ZLC_Check_EMSA_PKCS1_v1_5_Encode(const uint8_t *em, int32_t em_
  * MGF1 digest, trailer 0xBC. Statuses: 0x180F002B (null argument, no modulus, k below the modulus
  * length, negative salt length, or the encoded message too short for the hash and salt),
  * 0x180F003B (no memory), 0x180F0059 (MGF1 failed), or the status of the DRBG or the digest. */
-ZLC_API uint32_t ZLC_Add_RSASSA_PKCS1_PSS_Encode(const RSA *rsa, uint8_t *out, int32_t k,
+ZLC_API uint32_t ZLC_Add_RSASSA_PKCS1_PSS_Encode(const ZLC_RSA *rsa, uint8_t *out, int32_t k,
                                                  const uint8_t *m_hash, int32_t hash_length,
                                                  int32_t salt_length, DIGEST_UNIT *digest) ZLC_NOEXCEPT;
 /** EMSA-PSS-VERIFY (RFC 8017 9.1.2) of em (at most k bytes) against mHash; a negative salt length
  * accepts any salt length, otherwise the salt must have exactly that many bytes. Statuses: 0
  * (consistent), 0x18100049 (null argument or no modulus), 0x1810003B (no memory), 0x18100059
  * (inconsistent), or a digest status. */
-ZLC_API uint32_t ZLC_Check_RSASSA_PKCS1_PSS_Encode(const RSA *rsa, const uint8_t *em, int32_t em_length,
+ZLC_API uint32_t ZLC_Check_RSASSA_PKCS1_PSS_Encode(const ZLC_RSA *rsa, const uint8_t *em, int32_t em_length,
                                                    const uint8_t *m_hash, int32_t hash_length,
                                                    int32_t salt_length, DIGEST_UNIT *digest) ZLC_NOEXCEPT;
 /** EME-OAEP encoding (RFC 8017 7.1.1) with the record's digest unit (lHash, hLen) and MGF1 digest:
  * layout 0 writes k - 1 bytes (maskedSeed, maskedDB), layout 1 k bytes (00, maskedSeed, maskedDB).
  * The whole capacity is zeroed first. Returns the encoded length, or -1 (null argument, message
  * longer than k - 2 hLen - 2, capacity below the encoded length, DRBG or digest failure). */
-ZLC_API int32_t ZLC_Encode_RSAES_OAEP_PADDING(const RSA *rsa, const uint8_t *message, int32_t message_length,
+ZLC_API int32_t ZLC_Encode_RSAES_OAEP_PADDING(const ZLC_RSA *rsa, const uint8_t *message, int32_t message_length,
                                               uint8_t *out, int32_t out_capacity, const uint8_t *label,
                                               int32_t label_length, int32_t layout) ZLC_NOEXCEPT;
 /** EME-OAEP decoding of em in the given layout; the checks run over the whole block without
  * branching on its contents. Returns the message length (copied to out), or 0 for every failure,
  * a message longer than `out_capacity` included. */
-ZLC_API int32_t ZLC_Decode_RSAES_OAEP_PADDING(const RSA *rsa, const uint8_t *em, int32_t em_length,
+ZLC_API int32_t ZLC_Decode_RSAES_OAEP_PADDING(const ZLC_RSA *rsa, const uint8_t *em, int32_t em_length,
                                               uint8_t *out, int32_t out_capacity, const uint8_t *label,
                                               int32_t label_length, int32_t layout) ZLC_NOEXCEPT;
 /** PKCS #1 v1.5 encryption padding (RFC 8017 7.2.1) into k bytes: 00, block type (1 with FF bytes
  * on the private side, 2 with random non-zero bytes on the public side), at least 8 padding bytes,
  * 00, the message. Returns k, or 0 (null argument, message longer than k - 11, DRBG failure). */
-ZLC_API int32_t ZLC_Encode_RSAES_PKCS1_PADDING(const RSA *rsa, const uint8_t *message, int32_t message_length,
+ZLC_API int32_t ZLC_Encode_RSAES_PKCS1_PADDING(const ZLC_RSA *rsa, const uint8_t *message, int32_t message_length,
                                                uint8_t *out, int32_t k) ZLC_NOEXCEPT;
 /** PKCS #1 v1.5 decoding of em, which must hold the k - 1 bytes after the leading zero: block type
  * 1 or 2 (either side), at least 8 padding bytes up to the first zero byte (their contents are not
  * checked), then the message; the separator is found without branching on the contents. Returns
  * the message length (copied to out), or 0 for every failure, a message longer than
  * `out_capacity` included. */
-ZLC_API int32_t ZLC_Decode_RSAES_PKCS1_PADDING(const RSA *rsa, const uint8_t *em, int32_t em_length,
+ZLC_API int32_t ZLC_Decode_RSAES_PKCS1_PADDING(const ZLC_RSA *rsa, const uint8_t *em, int32_t em_length,
                                                uint8_t *out, int32_t out_capacity) ZLC_NOEXCEPT;
 
 #ifdef __cplusplus
