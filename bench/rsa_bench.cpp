@@ -18,9 +18,9 @@ BIGINT* big(const std::vector<std::uint8_t>& b) {
     return ZLC_Binary_To_BIGINT(b.data(), static_cast<int32_t>(b.size()), nullptr);
 }
 
-RSA* shared_record() {
+ZLC_RSA* shared_record() {
     const bench_rsa::KeyParts& k = bench_rsa::shared_key();
-    RSA* rsa = ZLC_New_RSA();
+    ZLC_RSA* rsa = ZLC_New_RSA();
     BIGINT* parts[] = {big(k.n), big(k.e),  big(k.d),  big(k.p),
                        big(k.q), big(k.dp), big(k.dq), big(k.qinv)};
     ZLC_Set_RSA_Params(rsa, parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], parts[6],
@@ -30,13 +30,13 @@ RSA* shared_record() {
 }
 
 // One message through the unit: signs or verifies as the unit was initialised.
-bool finish(RSA* rsa, std::uint8_t* signature, int32_t* length) {
+bool finish(ZLC_RSA* rsa, std::uint8_t* signature, int32_t* length) {
     return ZLC_Update_RSASSA(rsa, kMessage.data(), kMessage.size()) == 0 &&
            ZLC_Final_RSASSA(rsa, signature, length) == 0;
 }
 
 void ZlcSign2048(benchmark::State& state) {
-    RSA* rsa = shared_record();
+    ZLC_RSA* rsa = shared_record();
     ZLC_Init_RSASSA(rsa, ZLC_SHA256, kPss, 1);
     std::uint8_t signature[256];
     int32_t length = 0;
@@ -47,7 +47,7 @@ void ZlcSign2048(benchmark::State& state) {
 }
 
 void ZlcVerify2048(benchmark::State& state) {
-    RSA* rsa = shared_record();
+    ZLC_RSA* rsa = shared_record();
     std::uint8_t signature[256];
     int32_t length = 0;
     ZLC_Init_RSASSA(rsa, ZLC_SHA256, kPss, 1);
@@ -63,7 +63,7 @@ void ZlcGenerate2048(benchmark::State& state) {
     BIGINT* e = ZLC_New_BIGINT();
     ZLC_Set_BIGINT_Word(e, 65537);
     for (auto _ : state) {
-        RSA* rsa = ZLC_New_RSA();
+        ZLC_RSA* rsa = ZLC_New_RSA();
         if (ZLC_Generate_RSA_Params_Ex(rsa, e, 2048, 1) != 0) state.SkipWithError("failed");
         ZLC_Free_RSA(rsa);
     }

@@ -8,6 +8,9 @@
 
 namespace zlc::rsa {
 
+// The record under its own name, also where a test has left the global RSA name to OpenSSL.
+using RSA = ::ZLC_RSA;
+
 constexpr Status st(std::uint8_t op, std::uint16_t reason) {
     return make_status(Module::Rsa, op, reason);
 }

@@ -9,9 +9,9 @@ namespace {
 
 const Bytes kF4 = {0x01, 0x00, 0x01};
 
-using Generate = std::uint32_t (*)(RSA*, const BIGINT*, int32_t, int32_t);
+using Generate = std::uint32_t (*)(ZLC_RSA*, const BIGINT*, int32_t, int32_t);
 
-std::uint32_t generate(Generate g, RSA* rsa, const Bytes& e, int bits, int type = 1) {
+std::uint32_t generate(Generate g, ZLC_RSA* rsa, const Bytes& e, int bits, int type = 1) {
     return g(rsa, big(e).get(), bits, type);
 }
 

@@ -21,7 +21,7 @@ constexpr DigestName kDigests[] = {{ZLC_SHA1, "SHA1"},
 
 // PSS with salt length 0 cannot be asked for through the encoding word (0 means 20): it is built
 // from the encoder and a raw private-key operation, and checked through the raw public one.
-Bytes sign_pss_without_salt(RSA* rsa, std::uint32_t digest, const Bytes& message) {
+Bytes sign_pss_without_salt(ZLC_RSA* rsa, std::uint32_t digest, const Bytes& message) {
     Bytes hash(ZLC_DIGEST_MAX_LENGTH);
     int32_t hash_length = 0;
     EXPECT_EQ(ZLC_DIGEST(digest, message.data(), static_cast<int32_t>(message.size()), hash.data(),
@@ -41,7 +41,7 @@ Bytes sign_pss_without_salt(RSA* rsa, std::uint32_t digest, const Bytes& message
     return signature;
 }
 
-std::uint32_t verify_pss_without_salt(RSA* rsa, std::uint32_t digest, const Bytes& message,
+std::uint32_t verify_pss_without_salt(ZLC_RSA* rsa, std::uint32_t digest, const Bytes& message,
                                       const Bytes& signature) {
     std::uint32_t status = 0;
     const Bytes em = decrypt(rsa, ZLC_RSAES_RAW, 0, digest, signature, &status);

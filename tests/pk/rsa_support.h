@@ -12,10 +12,10 @@
 namespace zlc::test {
 
 struct RsaFree {
-    void operator()(RSA* r) const { ZLC_Free_RSA(r); }
+    void operator()(ZLC_RSA* r) const { ZLC_Free_RSA(r); }
     void operator()(BIGINT* n) const { ZLC_Free_BIGINT(n); }
 };
-using RsaPtr = std::unique_ptr<RSA, RsaFree>;
+using RsaPtr = std::unique_ptr<ZLC_RSA, RsaFree>;
 using BigPtr = std::unique_ptr<BIGINT, RsaFree>;
 
 inline BigPtr big(const Bytes& bytes) {
@@ -52,7 +52,7 @@ inline RsaPtr make_public_key(const Bytes& n, const Bytes& e) {
     return rsa;
 }
 
-inline peer::KeyParts parts_of(const RSA* rsa) {
+inline peer::KeyParts parts_of(const ZLC_RSA* rsa) {
     auto get = [](const BIGINT* n) { return n != nullptr ? bytes_of(n) : Bytes{}; };
     return {get(rsa->n), get(rsa->e),  get(rsa->d),  get(rsa->p),
             get(rsa->q), get(rsa->dp), get(rsa->dq), get(rsa->qinv)};
@@ -63,7 +63,7 @@ inline std::uint32_t digest_id(const std::string& name) {
 }
 
 // Signs with the private side; the status goes to *status.
-inline Bytes sign(RSA* rsa, std::uint32_t digest, std::uint32_t encoding, const Bytes& message,
+inline Bytes sign(ZLC_RSA* rsa, std::uint32_t digest, std::uint32_t encoding, const Bytes& message,
                   std::uint32_t* status) {
     *status = ZLC_Init_RSASSA(rsa, digest, encoding, 1);
     if (*status != 0) return {};
@@ -79,7 +79,7 @@ inline Bytes sign(RSA* rsa, std::uint32_t digest, std::uint32_t encoding, const 
     return signature;
 }
 
-inline std::uint32_t verify(RSA* rsa, std::uint32_t digest, std::uint32_t encoding,
+inline std::uint32_t verify(ZLC_RSA* rsa, std::uint32_t digest, std::uint32_t encoding,
                             const Bytes& message, Bytes signature) {
     if (const std::uint32_t s = ZLC_Init_RSASSA(rsa, digest, encoding, 0); s != 0) return s;
     static const std::uint8_t none = 0;
@@ -92,7 +92,7 @@ inline std::uint32_t verify(RSA* rsa, std::uint32_t digest, std::uint32_t encodi
     return ZLC_Final_RSASSA(rsa, signature.data(), &length);
 }
 
-inline Bytes encrypt(RSA* rsa, std::uint32_t encoding, std::uint32_t side, std::uint32_t digest,
+inline Bytes encrypt(ZLC_RSA* rsa, std::uint32_t encoding, std::uint32_t side, std::uint32_t digest,
                      const Bytes& message, std::uint32_t* status) {
     *status = ZLC_Init_RSAES(rsa, encoding, side, digest);
     if (*status != 0) return {};
@@ -106,7 +106,7 @@ inline Bytes encrypt(RSA* rsa, std::uint32_t encoding, std::uint32_t side, std::
     return out;
 }
 
-inline Bytes decrypt(RSA* rsa, std::uint32_t encoding, std::uint32_t side, std::uint32_t digest,
+inline Bytes decrypt(ZLC_RSA* rsa, std::uint32_t encoding, std::uint32_t side, std::uint32_t digest,
                      Bytes input, std::uint32_t* status) {
     *status = ZLC_Init_RSAES(rsa, encoding, side, digest);
     if (*status != 0) return {};

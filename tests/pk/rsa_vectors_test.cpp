@@ -22,7 +22,7 @@ std::uint32_t pss_encoding(int salt) {
 
 // A PSS verification for a salt length: 0 (which the encoding word cannot express: there 0 means
 // 20) and -1 (any length) go through the raw public operation and the PSS check.
-std::uint32_t verify_pss(RSA* rsa, std::uint32_t digest, int salt, const Bytes& message,
+std::uint32_t verify_pss(ZLC_RSA* rsa, std::uint32_t digest, int salt, const Bytes& message,
                          const Bytes& signature) {
     if (salt > 0) return verify(rsa, digest, pss_encoding(salt), message, signature);
     std::uint32_t status = 0;
