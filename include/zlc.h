@@ -876,6 +876,120 @@ ZLC_API int32_t ZLC_Encode_RSAES_PKCS1_PADDING(const ZLC_RSA *rsa, const uint8_t
 ZLC_API int32_t ZLC_Decode_RSAES_PKCS1_PADDING(const ZLC_RSA *rsa, const uint8_t *em, int32_t em_length,
                                                uint8_t *out, int32_t out_capacity) ZLC_NOEXCEPT;
 
+
+/* ---------------------------------------------------------------------------------------------
+ * KCDSA: TTAK.KO-12.0001/R4 signatures over a prime-order subgroup
+ *
+ * Keys: 0 < x < q, y = g^(x^-1 mod q) mod p. A signature of M is R = Hash(W) with W = g^k mod p
+ * written as a |p|-byte string, and S = x (k - e) mod q with e = (R xor Hash(z || M)) mod q, where
+ * z is y mod 2^(8 B) (B the digest's block size) written as B bytes. When the digest is longer
+ * than q, both hashes keep their rightmost |q| bytes (so R has |q| bytes).
+ *
+ * The _Ex operations take a digest (SHA-224 or SHA-256 in proven mode) and draw randomness from
+ * the DRBG; the plain ones use HAS-160 and a PRNG unit and are refused in proven mode. Signing
+ * draws k from the DRBG in both. Statuses: module 0x10; operations 0x01 Generate_Params_Ex,
+ * 0x02 Generate_Params, 0x03 the random numbers, 0x04 Generate_Key_Pair_Ex, 0x05
+ * Generate_Key_Pair, 0x06 Set_Params, 0x07 Init_Ex, 0x08 Init, 0x09 Update, 0x0A Final,
+ * 0x0B signing, 0x0C verification.
+ * ------------------------------------------------------------------------------------------- */
+
+/* A KCDSA record. Fields are read-only to callers; the record owns everything it points to. */
+typedef struct KCDSA {
+    DIGEST_UNIT *digest;       /* hashes z || message and W */
+    PRNG_UNIT *prng;           /* randomness of the plain operations */
+    BIGINT *p;                 /* prime modulus */
+    BIGINT *q;                 /* prime order of g, a divisor of p - 1 */
+    BIGINT *g;                 /* generator of the order-q subgroup */
+    BIGINT *x;                 /* private key, 0 < x < q */
+    BIGINT *y;                 /* public key g^(x^-1 mod q) mod p */
+    BIGINT *z;                 /* y mod 2^(8 B); made by the first Update after y or the digest changes */
+    BIGINT *J;                 /* (p - 1) / 2q */
+    int32_t count;             /* Count at which parameter generation succeeded; 0 for a stored set */
+    uint8_t *seed;             /* Seed || Count (4 bytes, big-endian) of the last _Ex generation */
+    int32_t seed_length;       /* Seed bytes, qbits / 8 */
+    uint32_t sign;             /* 1 sign, 0 verify */
+    BIGINT_POOL *pool;         /* scratch pool */
+    BIGINT *xkey;              /* XKEY of the last random number */
+    BIGINT *xseed;             /* XSEED of the last random number */
+    uint8_t *rand_seed;        /* the 160 bytes XSEED was expanded from */
+    uint32_t rand_seed_length; /* 160 */
+    BIGINT *h;                 /* the value g was derived from, g = h^(2J) mod p */
+} KCDSA;
+
+#define ZLC_KCDSA_VERIFY_FAILED 0x100C005Eu /* the signature does not match */
+
+/** A zeroed record with a new pool and an empty PRNG unit; null when memory runs out. Release it
+ * with ZLC_Free_KCDSA. */
+ZLC_API KCDSA *ZLC_New_KCDSA(void) ZLC_NOEXCEPT;
+/** Cleans and releases the record; null is ignored. */
+ZLC_API void ZLC_Free_KCDSA(KCDSA *kcdsa) ZLC_NOEXCEPT;
+/** Wipes and releases every integer, buffer and unit of the record and its pool, and zeroes it;
+ * null is ignored. */
+ZLC_API void ZLC_Clean_KCDSA(KCDSA *kcdsa) ZLC_NOEXCEPT;
+
+/** Empties the record, then stores copies of p, q and g, and of x and y when given; with x and no y,
+ * y is computed from x. The caller keeps its integers. Statuses: a failing self-test's own,
+ * 0x10060049 (null record), 0x1006002B (p, q or g missing), 0x1006003B (memory), 0x10060059 (x has no
+ * inverse mod q), or the exponentiation's status. */
+ZLC_API uint32_t ZLC_Set_KCDSA_Params(KCDSA *kcdsa, const BIGINT *p, const BIGINT *q, const BIGINT *g,
+                                      const BIGINT *x, const BIGINT *y) ZLC_NOEXCEPT;
+
+/** Prepares the record to sign (`sign` 1) or verify (0) one message with `digest_id`; the digest
+ * unit is initialised afresh (data of an unfinished message is dropped). Statuses: 0x10070049 (null
+ * record), a failing self-test's own; in proven mode 0x10070048 (signing with x shorter than 27
+ * bytes, verifying with y shorter than 255 bytes) and 0x100700F0 (a digest other than SHA-224 or
+ * SHA-256); 0x1007003B (memory), 0x10070022 (the digest could not be initialised). */
+ZLC_API uint32_t ZLC_Init_KCDSA_Ex(KCDSA *kcdsa, uint32_t sign, uint32_t digest_id) ZLC_NOEXCEPT;
+/** As ZLC_Init_KCDSA_Ex with HAS-160; also gives the record an initialised PRNG unit. Statuses:
+ * 0x10080049, a failing self-test's own, 0x1008003B, 0x10080022, or ZLC_Init_PRNG's (proven mode
+ * 0x140100F0). */
+ZLC_API uint32_t ZLC_Init_KCDSA(KCDSA *kcdsa, uint32_t sign) ZLC_NOEXCEPT;
+/** Feeds z, then `length` bytes of `data`, to the digest: a message must be given in one call to
+ * hash as z || M. Statuses: 0x10090049 (null record, no digest unit, null data, length 0 or less),
+ * 0x10090059 (no y), 0x10090058 (z is zero), 0x1009003A (memory), 0x1009005B (the digest failed). */
+ZLC_API uint32_t ZLC_Update_KCDSA(KCDSA *kcdsa, const uint8_t *data, int32_t length) ZLC_NOEXCEPT;
+/** Signing writes R (the digest length, or the byte length of q when the digest is longer) and S
+ * (ZLC_Get_KCDSA_Length bytes, left-padded with zeros) and their lengths; the buffers must have that
+ * room. Verifying reads *R_length and *S_length bytes and returns 0 for a valid signature. The digest
+ * unit is then ready for the next message. Statuses: 0x100A0049 (null argument), 0x100A0048 (in
+ * proven mode, x shorter than 27 or y shorter than 255 bytes); signing 0x100B0049 (p, q, g, x or the
+ * digest missing), 0x100B0018, 0x100B001B, 0x100B001D, 0x100B0040, 0x100B0022, 0x100B005B,
+ * 0x100B0005, 0x100B0042; verifying 0x100C0049, 0x100C0018, 0x100C0059, 0x100C001B, 0x100C0005,
+ * 0x100C0037 (S is zero), 0x100C000B (S is q or more), 0x100C0040, 0x100C003F, 0x100C0022,
+ * 0x100C005B, and ZLC_KCDSA_VERIFY_FAILED. */
+ZLC_API uint32_t ZLC_Final_KCDSA(KCDSA *kcdsa, uint8_t *R, int32_t *R_length, uint8_t *S,
+                                 int32_t *S_length) ZLC_NOEXCEPT;
+
+/** Generates p, q and g with a `pbits`-bit p and a `qbits`-bit q (TTAK.KO-12.0001/R4 Appendix I,
+ * Seed and Count from the DRBG, expansion with `digest_id`). Sizes: 1024..2048 and 160..256, with
+ * qbits 160 for pbits 1024 and 224 or 256 for pbits 2048 (else 0x10010048); proven mode takes only
+ * 2048 with 224 or 256 (0x100100F0). Outside proven mode a search gives up after 500 Counts: for
+ * (1024,160), (2048,224) and (2048,256) a built-in set of those sizes is chosen instead (count 0,
+ * no seed or h), for other sizes a new Seed is drawn. p, q, g, J, h, count and seed replace the
+ * record's. Statuses: a failing self-test's own, 0x10010049, 0x10010048, 0x100100F0, 0x1001003C,
+ * 0x1001004E, 0x1001001D, 0x10010036 (a primality test failed or a built-in set is not prime),
+ * 0x10010005, 0x10010059, 0x10010044, 0x10010039, 0x10010040. */
+ZLC_API uint32_t ZLC_Generate_KCDSA_Params_Ex(KCDSA *kcdsa, uint32_t digest_id, int32_t pbits,
+                                              int32_t qbits) ZLC_NOEXCEPT;
+/** As ZLC_Generate_KCDSA_Params_Ex with HAS-160 and the record's PRNG unit; pbits a multiple of 256 in
+ * 1024..2048, qbits a multiple of 32 in 160..256 (else 0x10020048). The seed is not kept. Statuses
+ * with operation 0x02; 0x10020025 when the PRNG unit is missing or cannot be initialised. */
+ZLC_API uint32_t ZLC_Generate_KCDSA_Params(KCDSA *kcdsa, int32_t pbits, int32_t qbits) ZLC_NOEXCEPT;
+
+/** Generates x and y for the record's p, q and g with randomness from the DRBG and `digest_id`,
+ * then signs and verifies 01 02 03 with `digest_id` (the record stays initialised to verify).
+ * Statuses: 0x10040049, 0x10040057 (no pool), a failing self-test's own, 0x1004003B, 0x1004001D,
+ * 0x1004001B, 0x10040041, 0x10040040, 0x10040059, 0x10040038 (the pairwise test could not run),
+ * 0x10040067 (its signature did not verify). */
+ZLC_API uint32_t ZLC_Generate_KCDSA_Key_Pair_Ex(KCDSA *kcdsa, uint32_t digest_id) ZLC_NOEXCEPT;
+/** As ZLC_Generate_KCDSA_Key_Pair_Ex with x from the record's PRNG unit (initialised for HAS-160
+ * when it is not) and the pairwise test through ZLC_Init_KCDSA. Statuses with operation 0x05;
+ * 0x041B0049 when the record has no pool, 0x10050025 when the PRNG unit cannot be initialised. */
+ZLC_API uint32_t ZLC_Generate_KCDSA_Key_Pair(KCDSA *kcdsa) ZLC_NOEXCEPT;
+
+/** The byte length of q (the S length); 0 for a null record, no q, or a failing self-test. */
+ZLC_API int32_t ZLC_Get_KCDSA_Length(const KCDSA *kcdsa) ZLC_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif
