@@ -28,9 +28,9 @@ constexpr Status st(std::uint8_t op, std::uint16_t reason) {
 
 namespace op {
 inline constexpr std::uint8_t kGenerateParamsEx = 0x01, kGenerateParams = 0x02, kRandom = 0x03,
-                              kKeyPairEx = 0x04, kKeyPair = 0x05, kSetParams = 0x06,
-                              kInitEx = 0x07, kInit = 0x08, kUpdate = 0x09, kFinal = 0x0A,
-                              kSign = 0x0B, kVerify = 0x0C;
+                              kKeyPairEx = 0x04, kKeyPair = 0x05, kSetParams = 0x06, kInitEx = 0x07,
+                              kInit = 0x08, kUpdate = 0x09, kFinal = 0x0A, kSign = 0x0B,
+                              kVerify = 0x0C;
 }  // namespace op
 
 inline constexpr std::uint16_t REASON_SIZE = 0x000B;
@@ -48,7 +48,8 @@ constexpr std::uint32_t kRandSeedLength = 160;
 constexpr std::int32_t kProvenMinX = 27, kProvenMinY = 255;
 constexpr std::int32_t kCountLimit = 500;
 
-// Length of R and of the hashes it is made from: the digest, or q's bytes when the digest is longer.
+// Length of R and of the hashes it is made from: the digest, or q's bytes when the digest is
+// longer.
 std::int32_t hash_part_length(const KCDSA* k) {
     return std::min(k->digest->digest_length, pk::byte_length(k->q));
 }
@@ -110,7 +111,8 @@ Status random_below(KCDSA* k, BIGINT* out, const BIGINT* m, std::uint32_t digest
     if (bi::get_bits_length(xval) > bits) {
         const std::int32_t n = bi::to_binary_unsigned(xval, wide.data());
         const std::int32_t keep = out_bytes;
-        if (bits % 8 != 0) wide.data()[n - keep] &= static_cast<std::uint8_t>(0xFF >> (8 - bits % 8));
+        if (bits % 8 != 0)
+            wide.data()[n - keep] &= static_cast<std::uint8_t>(0xFF >> (8 - bits % 8));
         if (bi::binary_to(wide.data() + (n - keep), keep, xval) == nullptr) return failed;
     }
     Minimal seed(xval);
@@ -217,7 +219,8 @@ Status verify_core(KCDSA* k, const std::uint8_t* r, std::int32_t r_length, const
     if (!frame.open()) return st(op::kVerify, REASON_STEP_FAILED);
     BIGINT *s, *e, *w, *t;
     if (!frame.take_all(s, e, w, t)) return st(op::kVerify, REASON_POOL_FAILED);
-    if (bi::binary_to(s_in, s_length, s) == nullptr) return st(op::kVerify, REASON_TO_BIGINT_FAILED);
+    if (bi::binary_to(s_in, s_length, s) == nullptr)
+        return st(op::kVerify, REASON_TO_BIGINT_FAILED);
     if (bi::is_zero(s)) return st(op::kVerify, REASON_ZERO);
     if (bi::cmp(s, k->q) >= 0) return st(op::kVerify, REASON_SIZE);
 
@@ -329,8 +332,8 @@ struct Flavor {
     bool plain;  // HAS-160 through the PRNG unit, the plain test counts, the seed not kept
     std::int32_t t_j, t_q, t_p;
     std::int32_t count_limit;
-    bool fallback;               // a stored set once the Count limit is passed
-    const std::uint8_t* seed;    // a fixed Seed, or null
+    bool fallback;             // a stored set once the Count limit is passed
+    const std::uint8_t* seed;  // a fixed Seed, or null
 };
 
 std::int32_t test_prime(const KCDSA* k, const Flavor& f, const BIGINT* n, std::int32_t t) {
@@ -347,9 +350,9 @@ Status draw_bytes(KCDSA* k, const Flavor& f, std::uint8_t* out, std::int32_t len
 }
 
 std::size_t stored_count(std::int32_t b, std::int32_t c) {
-    return static_cast<std::size_t>(std::count_if(
-        kStoredSets, kStoredSets + kStoredSetCount,
-        [&](const StoredSet& s) { return s.pbits == b && s.qbits == c; }));
+    return static_cast<std::size_t>(
+        std::count_if(kStoredSets, kStoredSets + kStoredSetCount,
+                      [&](const StoredSet& s) { return s.pbits == b && s.qbits == c; }));
 }
 
 bool store_hex(BIGINT** slot, const char* hex) {
@@ -504,7 +507,8 @@ Status generate(KCDSA* k, const Flavor& f, std::int32_t b, std::int32_t c) {
     k->count = count;
     release_seed(k);
     if (!f.plain) {
-        k->seed = static_cast<std::uint8_t*>(mem::alloc_zeroed(static_cast<std::size_t>(seed_length) + 4));
+        k->seed = static_cast<std::uint8_t*>(
+            mem::alloc_zeroed(static_cast<std::size_t>(seed_length) + 4));
         if (k->seed == nullptr) return st(f.oper, REASON_ALLOC_FAILED_C);
         std::memcpy(k->seed, seed.data(), static_cast<std::size_t>(seed_length) + 4);
         k->seed_length = seed_length;
@@ -524,8 +528,15 @@ Status check_ex_sizes(std::int32_t b, std::int32_t c) {
 Flavor ex_flavor(std::uint32_t digest_id, std::int32_t b) {
     const std::int32_t t = b >= 2048 ? 56 : 40;
     const bool proven = core::is_proven();
-    return Flavor{op::kGenerateParamsEx, digest_id, false, t, t, t,
-                  proven ? kProvenCountLimit : kCountLimit, !proven, nullptr};
+    return Flavor{op::kGenerateParamsEx,
+                  digest_id,
+                  false,
+                  t,
+                  t,
+                  t,
+                  proven ? kProvenCountLimit : kCountLimit,
+                  !proven,
+                  nullptr};
 }
 
 }  // namespace
@@ -574,8 +585,8 @@ void clean_kcdsa(KCDSA* k) noexcept {
     if (k == nullptr) return;
     if (k->digest != nullptr) digest::free_unit(k->digest);
     if (k->prng != nullptr) prng::free_unit(k->prng);
-    for (BIGINT** slot : {&k->p, &k->q, &k->g, &k->x, &k->y, &k->z, &k->J, &k->xkey, &k->xseed,
-                          &k->h}) {
+    for (BIGINT** slot :
+         {&k->p, &k->q, &k->g, &k->x, &k->y, &k->z, &k->J, &k->xkey, &k->xseed, &k->h}) {
         pk::release(slot);
     }
     release_seed(k);
@@ -666,7 +677,8 @@ Status update(KCDSA* k, const std::uint8_t* data, std::int32_t length) noexcept 
 
 Status final(KCDSA* k, std::uint8_t* r, std::int32_t* r_length, std::uint8_t* s,
              std::int32_t* s_length) noexcept {
-    if (k == nullptr || r == nullptr || r_length == nullptr || s == nullptr || s_length == nullptr) {
+    if (k == nullptr || r == nullptr || r_length == nullptr || s == nullptr ||
+        s_length == nullptr) {
         return st(op::kFinal, REASON_NULL_ARGUMENT);
     }
     if (k->sign != 0) {
@@ -723,8 +735,8 @@ Status generate_params(KCDSA* k, std::int32_t pbits, std::int32_t qbits) noexcep
         return st(op::kGenerateParams, REASON_GENERATOR_REFUSED);
     }
     const bool large = pbits >= 2048;
-    const Flavor f{op::kGenerateParams, ZLC_HAS160, true, large ? 2 : 3, large ? 12 : 18,
-                   large ? 2 : 3, kCountLimit, true, nullptr};
+    const Flavor f{op::kGenerateParams, ZLC_HAS160,  true, large ? 2 : 3, large ? 12 : 18,
+                   large ? 2 : 3,       kCountLimit, true, nullptr};
     return generate(k, f, pbits, qbits);
 }
 
@@ -807,7 +819,8 @@ ZLC_API uint32_t ZLC_Generate_KCDSA_Params_Ex(KCDSA* kcdsa, uint32_t digest_id, 
                                               int32_t qbits) ZLC_NOEXCEPT {
     return zlc::kcdsa::generate_params_ex(kcdsa, digest_id, pbits, qbits);
 }
-ZLC_API uint32_t ZLC_Generate_KCDSA_Params(KCDSA* kcdsa, int32_t pbits, int32_t qbits) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Generate_KCDSA_Params(KCDSA* kcdsa, int32_t pbits,
+                                           int32_t qbits) ZLC_NOEXCEPT {
     return zlc::kcdsa::generate_params(kcdsa, pbits, qbits);
 }
 ZLC_API uint32_t ZLC_Generate_KCDSA_Key_Pair_Ex(KCDSA* kcdsa, uint32_t digest_id) ZLC_NOEXCEPT {

@@ -36,9 +36,9 @@ std::int32_t get_length(const KCDSA* kcdsa) noexcept;
 // Count limit: fails instead of drawing a new Seed or falling back to a stored set. With a null
 // seed it draws Seeds as the generation does, never falling back. For the known-answer tests and
 // the tool that makes the stored sets.
-[[nodiscard]] Status generate_params_with(KCDSA* kcdsa, std::uint32_t digest_id,
-                                          std::int32_t pbits, std::int32_t qbits,
-                                          const std::uint8_t* seed, std::int32_t count_limit) noexcept;
+[[nodiscard]] Status generate_params_with(KCDSA* kcdsa, std::uint32_t digest_id, std::int32_t pbits,
+                                          std::int32_t qbits, const std::uint8_t* seed,
+                                          std::int32_t count_limit) noexcept;
 
 // The Count limit of proven mode.
 inline constexpr std::int32_t kProvenCountLimit = 1 << 24;

@@ -11,8 +11,7 @@ namespace zlc::pk {
 
 Status exp_secret(BIGINT* r, const BIGINT* a, const BIGINT* e, std::int32_t exponent_bits,
                   const BIGINT* m, BIGINT_POOL* pool) noexcept {
-    (void)exponent_bits;
-    return bigint::mod_exp_mont(r, a, e, m, pool);
+    return bigint::mod_exp_mont_consttime(r, a, e, exponent_bits, m, pool);
 }
 
 Status inverse_mod_prime(BIGINT* r, const BIGINT* a, const BIGINT* q, BIGINT_POOL* pool) noexcept {

@@ -92,7 +92,8 @@ Kcdsa with_params(const zlc::test::VectorRecord& v, bool with_x) {
 }
 
 const std::vector<zlc::test::VectorRecord>& appendix() {
-    static const auto records = zlc::test::read_vector_file("kcdsa/ttak_ko_12_0001_r4_appendix2.txt");
+    static const auto records =
+        zlc::test::read_vector_file("kcdsa/ttak_ko_12_0001_r4_appendix2.txt");
     return records;
 }
 
@@ -120,8 +121,8 @@ TEST(KcdsaAppendix, ParametersFromThePublishedSeed) {
     for (const auto& v : appendix()) {
         const int pbits = std::stoi(v.at("ALPHA"));
         if (pbits > 2048) continue;  // outside the generation's sizes
-        // The search of the 2048-bit examples takes tens of thousands of Counts; the 1024-bit
-        // one (5189 Counts) covers the same code, the 2048-bit ones run in the release suite.
+            // The search of the 2048-bit examples takes tens of thousands of Counts; the 1024-bit
+            // one (5189 Counts) covers the same code, the 2048-bit ones run in the release suite.
 #if defined(__SANITIZE_ADDRESS__)
         if (pbits != 1024) continue;
 #endif
@@ -152,8 +153,8 @@ TEST(KcdsaKcmvp, SignatureSets) {
                              "kcdsa/kisa_kcmvp_KCDSA_2048_256_SHA-256.txt"}) {
         const auto records = zlc::test::read_vector_file(file);
         ASSERT_EQ(records.size(), 25u) << file;
-        const uint32_t digest = std::string(file).find("SHA-224") != std::string::npos ? ZLC_SHA224
-                                                                                       : ZLC_SHA256;
+        const uint32_t digest =
+            std::string(file).find("SHA-224") != std::string::npos ? ZLC_SHA224 : ZLC_SHA256;
         for (const auto& v : records) {
             SCOPED_TRACE(std::string(file) + " line " + std::to_string(v.line));
             Kcdsa k = with_params(v, false);
@@ -335,9 +336,10 @@ TEST(KcdsaParameters, SizeRefusals) {
         int32_t pbits, qbits;
         uint32_t ex, plain;
     } cases[] = {
-        {1024, 224, 0x10010048, 0},  {2048, 160, 0x10010048, 0},  {1100, 160, 0, 0x10020048},
-        {2048, 200, 0x10010048, 0x10020048}, {512, 160, 0x10010048, 0x10020048},
-        {2304, 256, 0x10010048, 0x10020048}, {1024, 128, 0x10010048, 0x10020048},
+        {1024, 224, 0x10010048, 0},          {2048, 160, 0x10010048, 0},
+        {1100, 160, 0, 0x10020048},          {2048, 200, 0x10010048, 0x10020048},
+        {512, 160, 0x10010048, 0x10020048},  {2304, 256, 0x10010048, 0x10020048},
+        {1024, 128, 0x10010048, 0x10020048},
     };
     for (const Case& c : cases) {
         if (c.ex != 0) {
