@@ -878,6 +878,80 @@ ZLC_API int32_t ZLC_Decode_RSAES_PKCS1_PADDING(const ZLC_RSA *rsa, const uint8_t
 
 
 /* ---------------------------------------------------------------------------------------------
+ * DSA: FIPS 186-2 signatures, parameters from a 20-byte SEED and a counter
+ *
+ * Not available in proven mode. Randomness comes from the record's PRNG unit: x and k as FIPS
+ * 186-2 Appendix 3.1 and 3.2 with XKEY = x (at least 20 bytes). With a caller seed (Init), k is
+ * derived from x and SHA-1(seed || H(M)), so it is reproducible for a message and differs between
+ * messages; without one, the PRNG's XSEED comes from the process-wide seed pool. Statuses: module
+ * 0x0C; operations 0x01 Set_Params, 0x02 Init, 0x03 Update, 0x04 Final, 0x05 signing,
+ * 0x06 verification, 0x07 Generate_Params, 0x08 Generate_Key_Pair.
+ * ------------------------------------------------------------------------------------------- */
+
+/* A DSA record. Fields are read-only to callers; the record owns everything it points to. */
+typedef struct DSA {
+    DIGEST_UNIT *digest;   /* message digest */
+    PRNG_UNIT *prng;       /* source of x and k */
+    uint8_t *seed;         /* caller seed material for signing, or null */
+    int32_t seed_length;   /* its length in bytes */
+    BIGINT *p;             /* prime modulus */
+    BIGINT *q;             /* prime divisor of p - 1 */
+    BIGINT *g;             /* generator of order q */
+    BIGINT *y;             /* public key g^x mod p */
+    BIGINT *x;             /* private key, 0 < x < q */
+    BIGINT_POOL *pool;     /* scratch pool */
+    uint32_t sign;         /* 1 sign, 0 verify */
+} DSA;
+
+#define ZLC_DSA_SIGN_FAILED 0x0C040053u   /* Final: signing failed */
+#define ZLC_DSA_VERIFY_FAILED 0x0C04005Du /* Final: the signature does not verify (or could not be checked) */
+
+/** A zeroed record with a new pool and an empty PRNG unit; null when memory runs out. Release it
+ * with ZLC_Free_DSA. */
+ZLC_API DSA *ZLC_New_DSA(void) ZLC_NOEXCEPT;
+/** Cleans and releases the record; null is ignored. */
+ZLC_API void ZLC_Free_DSA(DSA *dsa) ZLC_NOEXCEPT;
+/** Wipes and releases everything the record holds (pool, PRNG unit and seed included) and zeroes
+ * it; null is ignored. */
+ZLC_API void ZLC_Clean_DSA(DSA *dsa) ZLC_NOEXCEPT;
+
+/** Empties the record, then stores copies of p, q, g and y, and of x when given; the caller keeps
+ * its integers. Statuses: a failing self-test's own, 0x0C010049 (null record), 0x0C01002B (p, q, g
+ * or y missing), 0x0C01003B (memory). */
+ZLC_API uint32_t ZLC_Set_DSA_Params(DSA *dsa, const BIGINT *p, const BIGINT *q, const BIGINT *g,
+                                    const BIGINT *x, const BIGINT *y) ZLC_NOEXCEPT;
+/** Prepares the record to sign (`sign` 1) or verify (0) one message with `digest_id`, keeping a copy
+ * of `seed` (`seed_length` bytes; null or a length of 0 or less for none). Statuses: 0x0C0200F0
+ * (proven mode), a failing self-test's own, 0x0C020049 (null record), 0x0C02003B (memory),
+ * 0x0C020022 (the digest could not be initialised). */
+ZLC_API uint32_t ZLC_Init_DSA(DSA *dsa, uint32_t digest_id, uint32_t sign, const uint8_t *seed,
+                              int32_t seed_length) ZLC_NOEXCEPT;
+/** Feeds `length` bytes of the message. Statuses: 0x0C030049 (null record), 0x0C03005B (no digest
+ * unit, null data, negative length, or the digest failed). */
+ZLC_API uint32_t ZLC_Update_DSA(DSA *dsa, const uint8_t *data, int32_t length) ZLC_NOEXCEPT;
+/** Signing writes r and s big-endian without leading zeros (each at most the byte length of q) and
+ * their lengths. Verifying reads *r_length and *s_length bytes (leading zeros allowed) and returns 0
+ * for a valid signature (0 < r, s < q). Statuses: 0x0C040049 (null argument), 0x0C040045 (signing
+ * without x), ZLC_DSA_SIGN_FAILED, ZLC_DSA_VERIFY_FAILED. */
+ZLC_API uint32_t ZLC_Final_DSA(DSA *dsa, uint8_t *r, int32_t *r_length, uint8_t *s,
+                               int32_t *s_length) ZLC_NOEXCEPT;
+/** Generates p, q and g as FIPS 186-2 Appendix 2.2 with `digest_id` for SHA-1: p of `pbits` rounded
+ * up to a multiple of 64 (at least 512), q of the digest's length, g = h^((p-1)/q) mod p for the
+ * least h from 2. `seed` is null (SEEDs drawn from a PRNG unit made for the call) or 20 bytes.
+ * Statuses: a failing self-test's own, 0x0C070049 (null record), 0x0C070059 (a digest without a
+ * length or one of at least pbits bits, a failed primality test), 0x0C070057 (no pool), 0x0C07001B,
+ * 0x0C07003A, 0x0C070039, 0x0C070025 (the PRNG unit: proven mode), 0x0C070022, 0x0C07001D,
+ * 0x0C07005B, 0x0C070018, 0x0C070036 (the given seed gives no prime q, or no p within 4096
+ * counters), and arithmetic statuses 0x0C0700xx. */
+ZLC_API uint32_t ZLC_Generate_DSA_Params(DSA *dsa, uint32_t digest_id, int32_t pbits,
+                                         const uint8_t *seed) ZLC_NOEXCEPT;
+/** Generates x and y = g^x mod p for the record's p, q and g (a PRNG unit is made when the record
+ * has none). Statuses: a failing self-test's own, 0x0C080049 (null record, or p, q or g missing),
+ * 0x0C08003C (memory), 0x0C080025 (the PRNG unit cannot be initialised: proven mode), 0x0C08001C,
+ * 0x0C080040. */
+ZLC_API uint32_t ZLC_Generate_DSA_Key_Pair(DSA *dsa) ZLC_NOEXCEPT;
+
+/* ---------------------------------------------------------------------------------------------
  * KCDSA: TTAK.KO-12.0001/R4 signatures over a prime-order subgroup
  *
  * Keys: 0 < x < q, y = g^(x^-1 mod q) mod p. A signature of M is R = Hash(W) with W = g^k mod p
