@@ -889,7 +889,7 @@ ZLC_API int32_t ZLC_Decode_RSAES_PKCS1_PADDING(const ZLC_RSA *rsa, const uint8_t
  * ------------------------------------------------------------------------------------------- */
 
 /* A DSA record. Fields are read-only to callers; the record owns everything it points to. */
-typedef struct DSA {
+typedef struct ZLC_DSA {
     DIGEST_UNIT *digest;   /* message digest */
     PRNG_UNIT *prng;       /* source of x and k */
     uint8_t *seed;         /* caller seed material for signing, or null */
@@ -901,39 +901,46 @@ typedef struct DSA {
     BIGINT *x;             /* private key, 0 < x < q */
     BIGINT_POOL *pool;     /* scratch pool */
     uint32_t sign;         /* 1 sign, 0 verify */
-} DSA;
+} ZLC_DSA;
+
+/* The record's own name. OpenSSL's headers name a type DSA too: a translation unit that includes
+ * them before this header sees ZLC_DSA only, and one that includes them after it defines
+ * ZLC_NO_DSA_TYPEDEF first. */
+#if !defined(ZLC_NO_DSA_TYPEDEF) && !defined(OPENSSL_TYPES_H) && !defined(HEADER_OSSL_TYP_H)
+typedef ZLC_DSA DSA;
+#endif
 
 #define ZLC_DSA_SIGN_FAILED 0x0C040053u   /* Final: signing failed */
 #define ZLC_DSA_VERIFY_FAILED 0x0C04005Du /* Final: the signature does not verify (or could not be checked) */
 
 /** A zeroed record with a new pool and an empty PRNG unit; null when memory runs out. Release it
  * with ZLC_Free_DSA. */
-ZLC_API DSA *ZLC_New_DSA(void) ZLC_NOEXCEPT;
+ZLC_API ZLC_DSA *ZLC_New_DSA(void) ZLC_NOEXCEPT;
 /** Cleans and releases the record; null is ignored. */
-ZLC_API void ZLC_Free_DSA(DSA *dsa) ZLC_NOEXCEPT;
+ZLC_API void ZLC_Free_DSA(ZLC_DSA *dsa) ZLC_NOEXCEPT;
 /** Wipes and releases everything the record holds (pool, PRNG unit and seed included) and zeroes
  * it; null is ignored. */
-ZLC_API void ZLC_Clean_DSA(DSA *dsa) ZLC_NOEXCEPT;
+ZLC_API void ZLC_Clean_DSA(ZLC_DSA *dsa) ZLC_NOEXCEPT;
 
 /** Empties the record, then stores copies of p, q, g and y, and of x when given; the caller keeps
  * its integers. Statuses: a failing self-test's own, 0x0C010049 (null record), 0x0C01002B (p, q, g
  * or y missing), 0x0C01003B (memory). */
-ZLC_API uint32_t ZLC_Set_DSA_Params(DSA *dsa, const BIGINT *p, const BIGINT *q, const BIGINT *g,
+ZLC_API uint32_t ZLC_Set_DSA_Params(ZLC_DSA *dsa, const BIGINT *p, const BIGINT *q, const BIGINT *g,
                                     const BIGINT *x, const BIGINT *y) ZLC_NOEXCEPT;
 /** Prepares the record to sign (`sign` 1) or verify (0) one message with `digest_id`, keeping a copy
  * of `seed` (`seed_length` bytes; null or a length of 0 or less for none). Statuses: 0x0C0200F0
  * (proven mode), a failing self-test's own, 0x0C020049 (null record), 0x0C02003B (memory),
  * 0x0C020022 (the digest could not be initialised). */
-ZLC_API uint32_t ZLC_Init_DSA(DSA *dsa, uint32_t digest_id, uint32_t sign, const uint8_t *seed,
+ZLC_API uint32_t ZLC_Init_DSA(ZLC_DSA *dsa, uint32_t digest_id, uint32_t sign, const uint8_t *seed,
                               int32_t seed_length) ZLC_NOEXCEPT;
 /** Feeds `length` bytes of the message. Statuses: 0x0C030049 (null record), 0x0C03005B (no digest
  * unit, null data, negative length, or the digest failed). */
-ZLC_API uint32_t ZLC_Update_DSA(DSA *dsa, const uint8_t *data, int32_t length) ZLC_NOEXCEPT;
+ZLC_API uint32_t ZLC_Update_DSA(ZLC_DSA *dsa, const uint8_t *data, int32_t length) ZLC_NOEXCEPT;
 /** Signing writes r and s big-endian without leading zeros (each at most the byte length of q) and
  * their lengths. Verifying reads *r_length and *s_length bytes (leading zeros allowed) and returns 0
  * for a valid signature (0 < r, s < q). Statuses: 0x0C040049 (null argument), 0x0C040045 (signing
  * without x), ZLC_DSA_SIGN_FAILED, ZLC_DSA_VERIFY_FAILED. */
-ZLC_API uint32_t ZLC_Final_DSA(DSA *dsa, uint8_t *r, int32_t *r_length, uint8_t *s,
+ZLC_API uint32_t ZLC_Final_DSA(ZLC_DSA *dsa, uint8_t *r, int32_t *r_length, uint8_t *s,
                                int32_t *s_length) ZLC_NOEXCEPT;
 /** Generates p, q and g as FIPS 186-2 Appendix 2.2 with `digest_id` for SHA-1: p of `pbits` rounded
  * up to a multiple of 64 (at least 512), q of the digest's length, g = h^((p-1)/q) mod p for the
@@ -943,13 +950,13 @@ ZLC_API uint32_t ZLC_Final_DSA(DSA *dsa, uint8_t *r, int32_t *r_length, uint8_t 
  * 0x0C07003A, 0x0C070039, 0x0C070025 (the PRNG unit: proven mode), 0x0C070022, 0x0C07001D,
  * 0x0C07005B, 0x0C070018, 0x0C070036 (the given seed gives no prime q, or no p within 4096
  * counters), and arithmetic statuses 0x0C0700xx. */
-ZLC_API uint32_t ZLC_Generate_DSA_Params(DSA *dsa, uint32_t digest_id, int32_t pbits,
+ZLC_API uint32_t ZLC_Generate_DSA_Params(ZLC_DSA *dsa, uint32_t digest_id, int32_t pbits,
                                          const uint8_t *seed) ZLC_NOEXCEPT;
 /** Generates x and y = g^x mod p for the record's p, q and g (a PRNG unit is made when the record
  * has none). Statuses: a failing self-test's own, 0x0C080049 (null record, or p, q or g missing),
  * 0x0C08003C (memory), 0x0C080025 (the PRNG unit cannot be initialised: proven mode), 0x0C08001C,
  * 0x0C080040. */
-ZLC_API uint32_t ZLC_Generate_DSA_Key_Pair(DSA *dsa) ZLC_NOEXCEPT;
+ZLC_API uint32_t ZLC_Generate_DSA_Key_Pair(ZLC_DSA *dsa) ZLC_NOEXCEPT;
 
 /* ---------------------------------------------------------------------------------------------
  * KCDSA: TTAK.KO-12.0001/R4 signatures over a prime-order subgroup

@@ -43,7 +43,7 @@ constexpr std::int32_t kPrimeCount = 50;  // 49 Miller-Rabin rounds
 
 // The PRNG unit for one signature: XKEY = x at least 20 bytes wide; XSEED = SHA-1(seed || H) with
 // a caller seed, from the seed pool without one.
-Status seed_signature_prng(DSA* d, const std::uint8_t* h, std::int32_t h_length) {
+Status seed_signature_prng(ZLC_DSA* d, const std::uint8_t* h, std::int32_t h_length) {
     const Status refused = st(op::kSign, REASON_GENERATOR_REFUSED);
     const std::int32_t width = std::max(kXkeyMin, pk::byte_length(d->x));
     if (width > kXkeyMax) return refused;
@@ -72,7 +72,7 @@ Status seed_signature_prng(DSA* d, const std::uint8_t* h, std::int32_t h_length)
     return kOk;
 }
 
-Status sign_core(DSA* d, const BIGINT* fixed_k, std::uint8_t* r_out, std::int32_t* r_length,
+Status sign_core(ZLC_DSA* d, const BIGINT* fixed_k, std::uint8_t* r_out, std::int32_t* r_length,
                  std::uint8_t* s_out, std::int32_t* s_length) {
     if (d->pool == nullptr) return st(op::kSign, REASON_NO_POOL);
     if (d->p == nullptr || d->q == nullptr || d->x == nullptr || d->g == nullptr ||
@@ -140,7 +140,7 @@ Status sign_core(DSA* d, const BIGINT* fixed_k, std::uint8_t* r_out, std::int32_
     return kOk;
 }
 
-Status verify_core(DSA* d, const std::uint8_t* r_in, std::int32_t r_length,
+Status verify_core(ZLC_DSA* d, const std::uint8_t* r_in, std::int32_t r_length,
                    const std::uint8_t* s_in, std::int32_t s_length) {
     if (d->p == nullptr || d->q == nullptr || d->y == nullptr || d->g == nullptr ||
         d->digest == nullptr) {
@@ -195,8 +195,8 @@ std::int32_t test_prime(const BIGINT* n, BIGINT_POOL* pool) {
     return bi::is_prime(n, kPrimeCount, pool, ZLC_SHA1);
 }
 
-Status generate(DSA* d, std::uint32_t digest_id, std::int32_t pbits, const std::uint8_t* fixed_seed,
-                std::uint8_t* seed_out, std::int32_t* counter_out) {
+Status generate(ZLC_DSA* d, std::uint32_t digest_id, std::int32_t pbits,
+                const std::uint8_t* fixed_seed, std::uint8_t* seed_out, std::int32_t* counter_out) {
     const std::uint8_t oper = op::kGenerateParams;
     if (Status gate = core::pass_gate(); gate != kOk) return gate;
     if (d == nullptr) return st(oper, REASON_NULL_ARGUMENT);
@@ -325,8 +325,8 @@ Status generate(DSA* d, std::uint32_t digest_id, std::int32_t pbits, const std::
 
 }  // namespace
 
-DSA* new_dsa() noexcept {
-    DSA* d = mem::alloc_record<DSA>();
+ZLC_DSA* new_dsa() noexcept {
+    ZLC_DSA* d = mem::alloc_record<ZLC_DSA>();
     if (d == nullptr) return nullptr;
     d->pool = bi::new_pool();
     d->prng = prng::new_unit();
@@ -337,13 +337,13 @@ DSA* new_dsa() noexcept {
     return d;
 }
 
-void free_dsa(DSA* dsa) noexcept {
+void free_dsa(ZLC_DSA* dsa) noexcept {
     if (dsa == nullptr) return;
     clean_dsa(dsa);
     mem::free_record(dsa);
 }
 
-void clean_dsa(DSA* d) noexcept {
+void clean_dsa(ZLC_DSA* d) noexcept {
     if (d == nullptr) return;
     if (d->digest != nullptr) digest::free_unit(d->digest);
     if (d->prng != nullptr) prng::free_unit(d->prng);
@@ -353,7 +353,7 @@ void clean_dsa(DSA* d) noexcept {
     platform::secure_zero(d, sizeof *d);
 }
 
-Status set_params(DSA* d, const BIGINT* p, const BIGINT* q, const BIGINT* g, const BIGINT* x,
+Status set_params(ZLC_DSA* d, const BIGINT* p, const BIGINT* q, const BIGINT* g, const BIGINT* x,
                   const BIGINT* y) noexcept {
     if (Status gate = core::pass_gate(); gate != kOk) return gate;
     if (d == nullptr) return st(op::kSetParams, REASON_NULL_ARGUMENT);
@@ -368,7 +368,7 @@ Status set_params(DSA* d, const BIGINT* p, const BIGINT* q, const BIGINT* g, con
     return kOk;
 }
 
-Status init(DSA* d, std::uint32_t digest_id, std::uint32_t sign, const std::uint8_t* seed,
+Status init(ZLC_DSA* d, std::uint32_t digest_id, std::uint32_t sign, const std::uint8_t* seed,
             std::int32_t seed_length) noexcept {
     if (core::is_proven()) return st(op::kInit, REASON_NOT_APPROVED);
     if (Status gate = core::pass_gate(); gate != kOk) return gate;
@@ -402,7 +402,7 @@ Status init(DSA* d, std::uint32_t digest_id, std::uint32_t sign, const std::uint
     return kOk;
 }
 
-Status update(DSA* d, const std::uint8_t* data, std::int32_t length) noexcept {
+Status update(ZLC_DSA* d, const std::uint8_t* data, std::int32_t length) noexcept {
     if (d == nullptr) return st(op::kUpdate, REASON_NULL_ARGUMENT);
     if (d->digest == nullptr || data == nullptr || length < 0 ||
         digest::update(d->digest, data, length) != kOk) {
@@ -411,7 +411,7 @@ Status update(DSA* d, const std::uint8_t* data, std::int32_t length) noexcept {
     return kOk;
 }
 
-Status final(DSA* d, std::uint8_t* r, std::int32_t* r_length, std::uint8_t* s,
+Status final(ZLC_DSA* d, std::uint8_t* r, std::int32_t* r_length, std::uint8_t* s,
              std::int32_t* s_length) noexcept {
     if (d == nullptr || r == nullptr || r_length == nullptr || s == nullptr ||
         s_length == nullptr) {
@@ -427,7 +427,7 @@ Status final(DSA* d, std::uint8_t* r, std::int32_t* r_length, std::uint8_t* s,
                                                              : st(op::kFinal, REASON_VERIFY_FAILED);
 }
 
-Status sign_with_k(DSA* d, const BIGINT* k, std::uint8_t* r, std::int32_t* r_length,
+Status sign_with_k(ZLC_DSA* d, const BIGINT* k, std::uint8_t* r, std::int32_t* r_length,
                    std::uint8_t* s, std::int32_t* s_length) noexcept {
     if (d == nullptr || k == nullptr || r == nullptr || r_length == nullptr || s == nullptr ||
         s_length == nullptr) {
@@ -436,24 +436,24 @@ Status sign_with_k(DSA* d, const BIGINT* k, std::uint8_t* r, std::int32_t* r_len
     return sign_core(d, k, r, r_length, s, s_length);
 }
 
-Status verify_detail(DSA* d, const std::uint8_t* r, std::int32_t r_length, const std::uint8_t* s,
-                     std::int32_t s_length) noexcept {
+Status verify_detail(ZLC_DSA* d, const std::uint8_t* r, std::int32_t r_length,
+                     const std::uint8_t* s, std::int32_t s_length) noexcept {
     if (d == nullptr || r == nullptr || s == nullptr) return st(op::kVerify, REASON_NULL_ARGUMENT);
     return verify_core(d, r, r_length, s, s_length);
 }
 
-Status generate_params(DSA* d, std::uint32_t digest_id, std::int32_t pbits,
+Status generate_params(ZLC_DSA* d, std::uint32_t digest_id, std::int32_t pbits,
                        const std::uint8_t* seed) noexcept {
     return generate(d, digest_id, pbits, seed, nullptr, nullptr);
 }
 
-Status generate_params_detail(DSA* d, std::uint32_t digest_id, std::int32_t pbits,
+Status generate_params_detail(ZLC_DSA* d, std::uint32_t digest_id, std::int32_t pbits,
                               const std::uint8_t* seed, std::uint8_t* seed_out,
                               std::int32_t* counter_out) noexcept {
     return generate(d, digest_id, pbits, seed, seed_out, counter_out);
 }
 
-Status generate_key_pair(DSA* d) noexcept {
+Status generate_key_pair(ZLC_DSA* d) noexcept {
     if (Status gate = core::pass_gate(); gate != kOk) return gate;
     if (d == nullptr || d->p == nullptr || d->q == nullptr || d->g == nullptr) {
         return st(op::kKeyPair, REASON_NULL_ARGUMENT);
@@ -485,35 +485,35 @@ Status generate_key_pair(DSA* d) noexcept {
 
 extern "C" {
 
-ZLC_API DSA* ZLC_New_DSA(void) ZLC_NOEXCEPT {
+ZLC_API ZLC_DSA* ZLC_New_DSA(void) ZLC_NOEXCEPT {
     return zlc::dsa::new_dsa();
 }
-ZLC_API void ZLC_Free_DSA(DSA* dsa) ZLC_NOEXCEPT {
+ZLC_API void ZLC_Free_DSA(ZLC_DSA* dsa) ZLC_NOEXCEPT {
     zlc::dsa::free_dsa(dsa);
 }
-ZLC_API void ZLC_Clean_DSA(DSA* dsa) ZLC_NOEXCEPT {
+ZLC_API void ZLC_Clean_DSA(ZLC_DSA* dsa) ZLC_NOEXCEPT {
     zlc::dsa::clean_dsa(dsa);
 }
-ZLC_API uint32_t ZLC_Set_DSA_Params(DSA* dsa, const BIGINT* p, const BIGINT* q, const BIGINT* g,
+ZLC_API uint32_t ZLC_Set_DSA_Params(ZLC_DSA* dsa, const BIGINT* p, const BIGINT* q, const BIGINT* g,
                                     const BIGINT* x, const BIGINT* y) ZLC_NOEXCEPT {
     return zlc::dsa::set_params(dsa, p, q, g, x, y);
 }
-ZLC_API uint32_t ZLC_Init_DSA(DSA* dsa, uint32_t digest_id, uint32_t sign, const uint8_t* seed,
+ZLC_API uint32_t ZLC_Init_DSA(ZLC_DSA* dsa, uint32_t digest_id, uint32_t sign, const uint8_t* seed,
                               int32_t seed_length) ZLC_NOEXCEPT {
     return zlc::dsa::init(dsa, digest_id, sign, seed, seed_length);
 }
-ZLC_API uint32_t ZLC_Update_DSA(DSA* dsa, const uint8_t* data, int32_t length) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Update_DSA(ZLC_DSA* dsa, const uint8_t* data, int32_t length) ZLC_NOEXCEPT {
     return zlc::dsa::update(dsa, data, length);
 }
-ZLC_API uint32_t ZLC_Final_DSA(DSA* dsa, uint8_t* r, int32_t* r_length, uint8_t* s,
+ZLC_API uint32_t ZLC_Final_DSA(ZLC_DSA* dsa, uint8_t* r, int32_t* r_length, uint8_t* s,
                                int32_t* s_length) ZLC_NOEXCEPT {
     return zlc::dsa::final(dsa, r, r_length, s, s_length);
 }
-ZLC_API uint32_t ZLC_Generate_DSA_Params(DSA* dsa, uint32_t digest_id, int32_t pbits,
+ZLC_API uint32_t ZLC_Generate_DSA_Params(ZLC_DSA* dsa, uint32_t digest_id, int32_t pbits,
                                          const uint8_t* seed) ZLC_NOEXCEPT {
     return zlc::dsa::generate_params(dsa, digest_id, pbits, seed);
 }
-ZLC_API uint32_t ZLC_Generate_DSA_Key_Pair(DSA* dsa) ZLC_NOEXCEPT {
+ZLC_API uint32_t ZLC_Generate_DSA_Key_Pair(ZLC_DSA* dsa) ZLC_NOEXCEPT {
     return zlc::dsa::generate_key_pair(dsa);
 }
 

@@ -24,9 +24,9 @@ using zlc::test::hex_of;
 using zlc::test::new_big;
 
 struct DsaFree {
-    void operator()(DSA* d) const { ZLC_Free_DSA(d); }
+    void operator()(ZLC_DSA* d) const { ZLC_Free_DSA(d); }
 };
-using Dsa = std::unique_ptr<DSA, DsaFree>;
+using Dsa = std::unique_ptr<ZLC_DSA, DsaFree>;
 
 void expect_value(const BIGINT* n, const std::string& hex, const char* what) {
     Big expected = hex_big(hex.c_str());
@@ -46,7 +46,7 @@ struct Signature {
     uint32_t status;
 };
 
-Signature sign(DSA* d, const Bytes& m, const BIGINT* k = nullptr, const Bytes& seed = {}) {
+Signature sign(ZLC_DSA* d, const Bytes& m, const BIGINT* k = nullptr, const Bytes& seed = {}) {
     Signature sig{Bytes(64), Bytes(64), 0};
     EXPECT_EQ(ZLC_Init_DSA(d, ZLC_SHA1, 1, seed.empty() ? nullptr : seed.data(),
                            static_cast<int32_t>(seed.size())),
@@ -61,7 +61,7 @@ Signature sign(DSA* d, const Bytes& m, const BIGINT* k = nullptr, const Bytes& s
 }
 
 // The inner verification status, so a refusal names its reason.
-uint32_t verify(DSA* d, const Bytes& m, Bytes r, Bytes s) {
+uint32_t verify(ZLC_DSA* d, const Bytes& m, Bytes r, Bytes s) {
     EXPECT_EQ(ZLC_Init_DSA(d, ZLC_SHA1, 0, nullptr, 0), 0u);
     EXPECT_EQ(ZLC_Update_DSA(d, m.data(), static_cast<int32_t>(m.size())), 0u);
     r.push_back(0);
