@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors, and runs every test.
-#   scripts/test.sh            release build in build/
+#   scripts/test.sh            release build in build/, then the aarch64 cross build of the library
 #   scripts/test.sh --sanitize ASan+UBSan build in build-asan/
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,3 +17,6 @@ cmake -S . -B "$build_dir" -G Ninja "${options[@]}" >/dev/null
 cmake --build "$build_dir"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
+if [ "$build_dir" = build ]; then
+  ./scripts/cross-build.sh "$build_dir"
+fi

@@ -4,15 +4,9 @@
 
 #include "crypto/bigint/words_x86.h"
 #include "crypto/core/ct.h"
-#include "crypto/platform/cpu.h"
 
 namespace zlc::bigint::words {
 namespace {
-
-bool has_adx() noexcept {
-    const auto& cpu = platform::cpu_features();
-    return cpu.bmi2 && cpu.adx;
-}
 
 // (c2:c1:c0) += a * b
 inline void mac3(u64& c0, u64& c1, u64& c2, u64 a, u64 b) noexcept {
@@ -236,10 +230,14 @@ void mont_product(const u32* a, const u32* b, const u32* modulus, int n, u64 n0i
                   u32* t) noexcept {
     if (a == b) {
         sqr_rows<Adx>(t, a, n);
-    } else if (Adx && (n & 7) == 0) {
-        mul_limbs4_adx(t, a, b, static_cast<u64>(n / 8));
+    } else if constexpr (Adx) {
+        if ((n & 7) == 0) {
+            mul_limbs4_adx(t, a, b, static_cast<u64>(n / 8));
+        } else {
+            mul_rows<true>(t, a, n, b, n);
+        }
     } else {
-        mul_rows<Adx>(t, a, n, b, n);
+        mul_rows<false>(t, a, n, b, n);
     }
     t[2 * n] = 0;
     reduce<Adx>(t, modulus, n, n0inv64);
@@ -270,46 +268,6 @@ void mont_mul_rows_ct(u32* r, const u32* a, const u32* b, const u32* modulus, in
 }
 
 }  // namespace
-
-u32 add_n(u32* r, const u32* a, const u32* b, int n) noexcept {
-    u64 c = 0;
-    int i = 0;
-    if (n >= 8 && has_adx()) {
-        i = n & ~7;
-        c = add_limbs4(r, a, b, static_cast<u64>(n / 8));
-    }
-    for (; i + 2 <= n; i += 2) {
-        const u128 s = static_cast<u128>(load64(a + i)) + load64(b + i) + c;
-        store64(r + i, static_cast<u64>(s));
-        c = static_cast<u64>(s >> 64);
-    }
-    if (i < n) {
-        const u64 s = static_cast<u64>(a[i]) + b[i] + c;
-        r[i] = static_cast<u32>(s);
-        c = s >> 32;
-    }
-    return static_cast<u32>(c);
-}
-
-u32 sub_n(u32* r, const u32* a, const u32* b, int n) noexcept {
-    u64 borrow = 0;
-    int i = 0;
-    if (n >= 8 && has_adx()) {
-        i = n & ~7;
-        borrow = sub_limbs4(r, a, b, static_cast<u64>(n / 8));
-    }
-    for (; i + 2 <= n; i += 2) {
-        const u128 d = static_cast<u128>(load64(a + i)) - load64(b + i) - borrow;
-        store64(r + i, static_cast<u64>(d));
-        borrow = static_cast<u64>(d >> 64) & 1;
-    }
-    if (i < n) {
-        const u64 d = static_cast<u64>(a[i]) - b[i] - borrow;
-        r[i] = static_cast<u32>(d);
-        borrow = (d >> 32) & 1;
-    }
-    return static_cast<u32>(borrow);
-}
 
 u32 add_1(u32* r, int n, u32 c) noexcept {
     for (int i = 0; i < n && c != 0; ++i) {
@@ -377,12 +335,63 @@ u32 mac_1(u32* r, const u32* a, int n, u32 w) noexcept {
     return static_cast<u32>(c);
 }
 
-u32 submul_1(u32* r, const u32* a, int n, u32 w) noexcept {
+namespace {
+
+template <bool Adx>
+u32 add_n_on(u32* r, const u32* a, const u32* b, int n) noexcept {
     u64 c = 0;
     int i = 0;
-    if (n >= 8 && has_adx()) {
-        i = n & ~7;
-        c = submul_limbs4_adx(r, a, static_cast<u64>(n / 8), w);
+    if constexpr (Adx) {
+        if (n >= 8) {
+            i = n & ~7;
+            c = add_limbs4(r, a, b, static_cast<u64>(n / 8));
+        }
+    }
+    for (; i + 2 <= n; i += 2) {
+        const u128 s = static_cast<u128>(load64(a + i)) + load64(b + i) + c;
+        store64(r + i, static_cast<u64>(s));
+        c = static_cast<u64>(s >> 64);
+    }
+    if (i < n) {
+        const u64 s = static_cast<u64>(a[i]) + b[i] + c;
+        r[i] = static_cast<u32>(s);
+        c = s >> 32;
+    }
+    return static_cast<u32>(c);
+}
+
+template <bool Adx>
+u32 sub_n_on(u32* r, const u32* a, const u32* b, int n) noexcept {
+    u64 borrow = 0;
+    int i = 0;
+    if constexpr (Adx) {
+        if (n >= 8) {
+            i = n & ~7;
+            borrow = sub_limbs4(r, a, b, static_cast<u64>(n / 8));
+        }
+    }
+    for (; i + 2 <= n; i += 2) {
+        const u128 d = static_cast<u128>(load64(a + i)) - load64(b + i) - borrow;
+        store64(r + i, static_cast<u64>(d));
+        borrow = static_cast<u64>(d >> 64) & 1;
+    }
+    if (i < n) {
+        const u64 d = static_cast<u64>(a[i]) - b[i] - borrow;
+        r[i] = static_cast<u32>(d);
+        borrow = (d >> 32) & 1;
+    }
+    return static_cast<u32>(borrow);
+}
+
+template <bool Adx>
+u32 submul_1_on(u32* r, const u32* a, int n, u32 w) noexcept {
+    u64 c = 0;
+    int i = 0;
+    if constexpr (Adx) {
+        if (n >= 8) {
+            i = n & ~7;
+            c = submul_limbs4_adx(r, a, static_cast<u64>(n / 8), w);
+        }
     }
     for (; i + 2 <= n; i += 2) {
         const u128 t = static_cast<u128>(load64(a + i)) * w + c;
@@ -401,67 +410,90 @@ u32 submul_1(u32* r, const u32* a, int n, u32 w) noexcept {
     return static_cast<u32>(c);
 }
 
-void mul_basecase(u32* r, const u32* a, int al, const u32* b, int bl) noexcept {
-    if (has_adx()) {
-        mul_rows<true>(r, a, al, b, bl);
-    } else {
-        mul_rows<false>(r, a, al, b, bl);
-    }
-}
-
-void sqr_basecase(u32* r, const u32* a, int n) noexcept {
-    if (has_adx()) {
-        sqr_rows<true>(r, a, n);
-    } else {
-        sqr_rows<false>(r, a, n);
-    }
-}
-
-void mul_comba4(u32* r, const u32* a, const u32* b) noexcept {
-    comba<2>(r, a, b);
-}
-void mul_comba8(u32* r, const u32* a, const u32* b) noexcept {
-    if (has_adx()) {
+template <bool Adx>
+void mul_comba8_on(u32* r, const u32* a, const u32* b) noexcept {
+    if constexpr (Adx) {
         mul_limbs4_adx(r, a, b, 1);
     } else {
         comba<4>(r, a, b);
     }
 }
-void sqr_comba4(u32* r, const u32* a) noexcept {
-    comba_sqr<2>(r, a);
-}
-void sqr_comba8(u32* r, const u32* a) noexcept {
-    if (has_adx()) {
+
+template <bool Adx>
+void sqr_comba8_on(u32* r, const u32* a) noexcept {
+    if constexpr (Adx) {
         sqr_even<true>(r, a, 8);
     } else {
         comba_sqr<4>(r, a);
     }
 }
 
+template <bool Adx>
+constexpr WordKernels kKernels{add_n_on<Adx>,        sub_n_on<Adx>, submul_1_on<Adx>,
+                               mul_rows<Adx>,        sqr_rows<Adx>, mul_comba8_on<Adx>,
+                               sqr_comba8_on<Adx>,   reduce<Adx>,   mont_mul_rows<Adx>,
+                               mont_mul_rows_ct<Adx>};
+
+constexpr platform::Path<WordKernels> kPaths[] = {
+#ifdef ZLC_X86_64
+    {"adx", platform::kBmi2 | platform::kAdx, kKernels<true>},
+#endif
+    {"portable", 0, kKernels<false>},
+};
+constinit platform::PathChoice<WordKernels> g_paths(kPaths);
+
+const WordKernels& kernels() noexcept {
+    return g_paths.ops();
+}
+
+}  // namespace
+
+platform::PathChoice<WordKernels>& word_kernel_paths() noexcept {
+    return g_paths;
+}
+
+u32 add_n(u32* r, const u32* a, const u32* b, int n) noexcept {
+    return kernels().add_n(r, a, b, n);
+}
+u32 sub_n(u32* r, const u32* a, const u32* b, int n) noexcept {
+    return kernels().sub_n(r, a, b, n);
+}
+u32 submul_1(u32* r, const u32* a, int n, u32 w) noexcept {
+    return kernels().submul_1(r, a, n, w);
+}
+
+void mul_basecase(u32* r, const u32* a, int al, const u32* b, int bl) noexcept {
+    kernels().mul_basecase(r, a, al, b, bl);
+}
+void sqr_basecase(u32* r, const u32* a, int n) noexcept {
+    kernels().sqr_basecase(r, a, n);
+}
+
+void mul_comba4(u32* r, const u32* a, const u32* b) noexcept {
+    comba<2>(r, a, b);
+}
+void mul_comba8(u32* r, const u32* a, const u32* b) noexcept {
+    kernels().mul_comba8(r, a, b);
+}
+void sqr_comba4(u32* r, const u32* a) noexcept {
+    comba_sqr<2>(r, a);
+}
+void sqr_comba8(u32* r, const u32* a) noexcept {
+    kernels().sqr_comba8(r, a);
+}
+
 void mont_reduce(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept {
-    if (has_adx()) {
-        reduce<true>(t, modulus, n, n0inv64);
-    } else {
-        reduce<false>(t, modulus, n, n0inv64);
-    }
+    kernels().mont_reduce(t, modulus, n, n0inv64);
 }
 
 void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
                     u32* t) noexcept {
-    if (has_adx()) {
-        mont_mul_rows<true>(r, a, b, modulus, n, n0inv64, t);
-    } else {
-        mont_mul_rows<false>(r, a, b, modulus, n, n0inv64, t);
-    }
+    kernels().mont_mul_fixed(r, a, b, modulus, n, n0inv64, t);
 }
 
 void mont_mul_fixed_ct(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
                        u32* t) noexcept {
-    if (has_adx()) {
-        mont_mul_rows_ct<true>(r, a, b, modulus, n, n0inv64, t);
-    } else {
-        mont_mul_rows_ct<false>(r, a, b, modulus, n, n0inv64, t);
-    }
+    kernels().mont_mul_fixed_ct(r, a, b, modulus, n, n0inv64, t);
 }
 
 }  // namespace zlc::bigint::words

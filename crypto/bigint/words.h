@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "crypto/platform/cpu.h"
+
 namespace zlc::bigint::words {
 
 using u32 = std::uint32_t;
@@ -62,5 +64,24 @@ void mont_mul_fixed(u32* r, const u32* a, const u32* b, const u32* modulus, int 
 // a, b or the result (the final subtraction is selected by a mask).
 void mont_mul_fixed_ct(u32* r, const u32* a, const u32* b, const u32* modulus, int n, u64 n0inv64,
                        u32* t) noexcept;
+
+// The kernels above that have a MULX/ADX form, one table per path.
+struct WordKernels {
+    u32 (*add_n)(u32* r, const u32* a, const u32* b, int n) noexcept;
+    u32 (*sub_n)(u32* r, const u32* a, const u32* b, int n) noexcept;
+    u32 (*submul_1)(u32* r, const u32* a, int n, u32 w) noexcept;
+    void (*mul_basecase)(u32* r, const u32* a, int al, const u32* b, int bl) noexcept;
+    void (*sqr_basecase)(u32* r, const u32* a, int n) noexcept;
+    void (*mul_comba8)(u32* r, const u32* a, const u32* b) noexcept;
+    void (*sqr_comba8)(u32* r, const u32* a) noexcept;
+    void (*mont_reduce)(u32* t, const u32* modulus, int n, u64 n0inv64) noexcept;
+    void (*mont_mul_fixed)(u32* r, const u32* a, const u32* b, const u32* modulus, int n,
+                           u64 n0inv64, u32* t) noexcept;
+    void (*mont_mul_fixed_ct)(u32* r, const u32* a, const u32* b, const u32* modulus, int n,
+                              u64 n0inv64, u32* t) noexcept;
+};
+
+// The kernel paths, best first (MULX/ADX on x86-64, portable), and the one in use.
+platform::PathChoice<WordKernels>& word_kernel_paths() noexcept;
 
 }  // namespace zlc::bigint::words

@@ -9,7 +9,6 @@
 
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/core/bytes.h"
-#include "crypto/platform/cpu.h"
 #include "crypto/platform/secure_zero.h"
 
 namespace zlc::cipher {
@@ -43,7 +42,8 @@ constexpr std::array<std::uint8_t, 256> make_sbox() {
         const auto rot = [](std::uint8_t v, int n) {
             return static_cast<std::uint8_t>((v << n) | (v >> (8 - n)));
         };
-        s[x] = static_cast<std::uint8_t>(inv ^ rot(inv, 1) ^ rot(inv, 2) ^ rot(inv, 3) ^ rot(inv, 4) ^ 0x63);
+        s[x] = static_cast<std::uint8_t>(inv ^ rot(inv, 1) ^ rot(inv, 2) ^ rot(inv, 3) ^
+                                         rot(inv, 4) ^ 0x63);
     }
     return s;
 }
@@ -85,9 +85,10 @@ constexpr std::array<std::uint32_t, 256> kTe = make_te();
 constexpr std::array<std::uint32_t, 256> kTd = make_td();
 
 // The key-setup failure of the unit routines has always carried module number 0x02.
-constexpr Status kAesUnitKeySetupFailed = make_status(Module::Aria, 0x02, REASON_KEY_SCHEDULE_FAILED);
+constexpr Status kAesUnitKeySetupFailed =
+    make_status(Module::Aria, 0x02, REASON_KEY_SCHEDULE_FAILED);
 
-std::uint32_t sub_word_portable(std::uint32_t w) {
+std::uint32_t sub_word_portable(std::uint32_t w) noexcept {
     return word(kSbox[w >> 24], kSbox[(w >> 16) & 0xFF], kSbox[(w >> 8) & 0xFF], kSbox[w & 0xFF]);
 }
 
@@ -100,28 +101,8 @@ std::uint32_t inv_mix_column(std::uint32_t w) {
                 gf_mul(a0, 11) ^ gf_mul(a1, 13) ^ gf_mul(a2, 9) ^ gf_mul(a3, 14));
 }
 
-bool valid_key_length(std::uint32_t n) { return n == 16 || n == 24 || n == 32; }
-
-void expand_key(AES_KEY_SCHEDULE* s, std::uint32_t key_length, const std::uint8_t* key) {
-    // On AES-NI machines SubWord comes from the instruction, so the key never indexes a table.
-    const bool hardware = platform::cpu_features().aesni;
-    const std::uint32_t nk = key_length / 4;
-    const std::uint32_t rounds = nk + 6;
-    std::uint32_t* w = s->round_keys;
-    for (std::uint32_t i = 0; i < nk; ++i) w[i] = load_be32(key + 4 * i);
-    std::uint32_t rcon = 0x01;
-    for (std::uint32_t i = nk; i < 4 * (rounds + 1); ++i) {
-        std::uint32_t t = w[i - 1];
-        if (i % nk == 0) {
-            t = std::rotl(t, 8);
-            t = (hardware ? aes_sub_word_aesni(t) : sub_word_portable(t)) ^ (rcon << 24);
-            rcon = xtime(static_cast<std::uint8_t>(rcon));
-        } else if (nk > 6 && i % nk == 4) {
-            t = hardware ? aes_sub_word_aesni(t) : sub_word_portable(t);
-        }
-        w[i] = w[i - nk] ^ t;
-    }
-    s->rounds = rounds;
+bool valid_key_length(std::uint32_t n) {
+    return n == 16 || n == 24 || n == 32;
 }
 
 void encrypt_block_portable(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out) {
@@ -130,9 +111,10 @@ void encrypt_block_portable(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, s
     std::uint32_t s1 = load_be32(in + 4) ^ rk[1];
     std::uint32_t s2 = load_be32(in + 8) ^ rk[2];
     std::uint32_t s3 = load_be32(in + 12) ^ rk[3];
-    const auto te = [](std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t k) {
-        return kTe[a >> 24] ^ std::rotr(kTe[(b >> 16) & 0xFF], 8) ^ std::rotr(kTe[(c >> 8) & 0xFF], 16) ^
-               std::rotr(kTe[d & 0xFF], 24) ^ k;
+    const auto te = [](std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
+                       std::uint32_t k) {
+        return kTe[a >> 24] ^ std::rotr(kTe[(b >> 16) & 0xFF], 8) ^
+               std::rotr(kTe[(c >> 8) & 0xFF], 16) ^ std::rotr(kTe[d & 0xFF], 24) ^ k;
     };
     for (std::uint32_t r = 1; r < s->rounds; ++r) {
         rk += 4;
@@ -143,8 +125,11 @@ void encrypt_block_portable(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, s
         s0 = t0, s1 = t1, s2 = t2, s3 = t3;
     }
     rk += 4;
-    const auto last = [](std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t k) {
-        return word(kSbox[a >> 24], kSbox[(b >> 16) & 0xFF], kSbox[(c >> 8) & 0xFF], kSbox[d & 0xFF]) ^ k;
+    const auto last = [](std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
+                         std::uint32_t k) {
+        return word(kSbox[a >> 24], kSbox[(b >> 16) & 0xFF], kSbox[(c >> 8) & 0xFF],
+                    kSbox[d & 0xFF]) ^
+               k;
     };
     store_be32(out, last(s0, s1, s2, s3, rk[0]));
     store_be32(out + 4, last(s1, s2, s3, s0, rk[1]));
@@ -158,9 +143,10 @@ void decrypt_block_portable(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, s
     std::uint32_t s1 = load_be32(in + 4) ^ rk[1];
     std::uint32_t s2 = load_be32(in + 8) ^ rk[2];
     std::uint32_t s3 = load_be32(in + 12) ^ rk[3];
-    const auto td = [](std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t k) {
-        return kTd[a >> 24] ^ std::rotr(kTd[(b >> 16) & 0xFF], 8) ^ std::rotr(kTd[(c >> 8) & 0xFF], 16) ^
-               std::rotr(kTd[d & 0xFF], 24) ^ k;
+    const auto td = [](std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
+                       std::uint32_t k) {
+        return kTd[a >> 24] ^ std::rotr(kTd[(b >> 16) & 0xFF], 8) ^
+               std::rotr(kTd[(c >> 8) & 0xFF], 16) ^ std::rotr(kTd[d & 0xFF], 24) ^ k;
     };
     for (std::uint32_t r = 1; r < s->rounds; ++r) {
         rk += 4;
@@ -171,7 +157,8 @@ void decrypt_block_portable(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, s
         s0 = t0, s1 = t1, s2 = t2, s3 = t3;
     }
     rk += 4;
-    const auto last = [](std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t k) {
+    const auto last = [](std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
+                         std::uint32_t k) {
         return word(kInvSbox[a >> 24], kInvSbox[(b >> 16) & 0xFF], kInvSbox[(c >> 8) & 0xFF],
                     kInvSbox[d & 0xFF]) ^
                k;
@@ -192,25 +179,106 @@ void increment_be128(std::uint8_t* counter) {
     }
 }
 
-bool use_vaes512() {
-    const auto& cpu = platform::cpu_features();
-    return cpu.vaes && cpu.avx512f && cpu.avx512bw;
+void aes_encrypt_blocks_portable(const AES_KEY_SCHEDULE* s, const std::uint8_t* in,
+                                 std::uint8_t* out, std::size_t blocks) noexcept {
+    for (std::size_t i = 0; i < blocks; ++i) encrypt_block_portable(s, in + 16 * i, out + 16 * i);
 }
 
-bool use_vaes256() {
-    const auto& cpu = platform::cpu_features();
-    return cpu.vaes && cpu.avx2;
+void aes_decrypt_blocks_portable(const AES_KEY_SCHEDULE* s, const std::uint8_t* in,
+                                 std::uint8_t* out, std::size_t blocks) noexcept {
+    for (std::size_t i = 0; i < blocks; ++i) decrypt_block_portable(s, in + 16 * i, out + 16 * i);
 }
 
-bool use_aesni() { return platform::cpu_features().aesni; }
+void aes_ctr_blocks_portable(const AES_KEY_SCHEDULE* s, std::uint8_t* counter,
+                             const std::uint8_t* in, std::uint8_t* out,
+                             std::size_t blocks) noexcept {
+    std::uint8_t keystream[16];
+    for (std::size_t i = 0; i < blocks; ++i) {
+        encrypt_block_portable(s, counter, keystream);
+        increment_be128(counter);
+        xor16(out + 16 * i, in + 16 * i, keystream);
+    }
+    platform::secure_zero(keystream, sizeof(keystream));
+}
+
+void aes_cbc_encrypt_blocks_portable(const AES_KEY_SCHEDULE* s, std::uint8_t* chain,
+                                     const std::uint8_t* in, std::uint8_t* out,
+                                     std::size_t blocks) noexcept {
+    for (std::size_t i = 0; i < blocks; ++i) {
+        xor16(chain, chain, in + 16 * i);
+        encrypt_block_portable(s, chain, chain);
+        std::memcpy(out + 16 * i, chain, 16);
+    }
+}
+
+void aes_cbc_decrypt_blocks_portable(const AES_KEY_SCHEDULE* s, std::uint8_t* chain,
+                                     const std::uint8_t* in, std::uint8_t* out,
+                                     std::size_t blocks) noexcept {
+    std::uint8_t c[16];
+    std::uint8_t p[16];
+    for (std::size_t i = 0; i < blocks; ++i) {
+        std::memcpy(c, in + 16 * i, 16);
+        decrypt_block_portable(s, c, p);
+        xor16(out + 16 * i, p, chain);
+        std::memcpy(chain, c, 16);
+    }
+    platform::secure_zero(p, sizeof(p));
+}
+
+constexpr platform::Path<AesPathOps> kPaths[] = {
+#ifdef ZLC_X86_64
+    {"vaes512",
+     platform::kVaes | platform::kAvx512f | platform::kAvx512bw | platform::kAesni |
+         platform::kSse41 | platform::kSsse3,
+     {aes_sub_word_aesni, aes_encrypt_blocks_vaes512, aes_decrypt_blocks_vaes512,
+      aes_ctr_blocks_vaes512, aes_cbc_encrypt_blocks_aesni, aes_cbc_decrypt_blocks_vaes512}},
+    {"vaes256",
+     platform::kVaes | platform::kAvx2 | platform::kAesni | platform::kSse41 | platform::kSsse3,
+     {aes_sub_word_aesni, aes_encrypt_blocks_vaes256, aes_decrypt_blocks_vaes256,
+      aes_ctr_blocks_vaes256, aes_cbc_encrypt_blocks_aesni, aes_cbc_decrypt_blocks_vaes256}},
+    {"aesni",
+     platform::kAesni | platform::kSse41 | platform::kSsse3,
+     {aes_sub_word_aesni, aes_encrypt_blocks_aesni, aes_decrypt_blocks_aesni, aes_ctr_blocks_aesni,
+      aes_cbc_encrypt_blocks_aesni, aes_cbc_decrypt_blocks_aesni}},
+#endif
+    {"portable",
+     0,
+     {sub_word_portable, aes_encrypt_blocks_portable, aes_decrypt_blocks_portable,
+      aes_ctr_blocks_portable, aes_cbc_encrypt_blocks_portable, aes_cbc_decrypt_blocks_portable}},
+};
+constinit platform::PathChoice<AesPathOps> g_paths(kPaths);
+
+void expand_key(AES_KEY_SCHEDULE* s, std::uint32_t key_length, const std::uint8_t* key) {
+    // On AES-NI machines SubWord comes from the instruction, so the key never indexes a table.
+    const auto sub_word = g_paths.ops().sub_word;
+    const std::uint32_t nk = key_length / 4;
+    const std::uint32_t rounds = nk + 6;
+    std::uint32_t* w = s->round_keys;
+    for (std::uint32_t i = 0; i < nk; ++i) w[i] = load_be32(key + 4 * i);
+    std::uint32_t rcon = 0x01;
+    for (std::uint32_t i = nk; i < 4 * (rounds + 1); ++i) {
+        std::uint32_t t = w[i - 1];
+        if (i % nk == 0) {
+            t = std::rotl(t, 8);
+            t = sub_word(t) ^ (rcon << 24);
+            rcon = xtime(static_cast<std::uint8_t>(rcon));
+        } else if (nk > 6 && i % nk == 4) {
+            t = sub_word(t);
+        }
+        w[i] = w[i - nk] ^ t;
+    }
+    s->rounds = rounds;
+}
 
 // Adapters for the block cipher unit.
-Status unit_set_encrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
+Status unit_set_encrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                            std::uint32_t) {
     return AesSetEncryptKey(static_cast<AES_KEY_SCHEDULE*>(schedule), key_length, key) == kOk
                ? kOk
                : kAesUnitKeySetupFailed;
 }
-Status unit_set_decrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
+Status unit_set_decrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                            std::uint32_t) {
     return AesSetDecryptKey(static_cast<AES_KEY_SCHEDULE*>(schedule), key_length, key) == kOk
                ? kOk
                : kAesUnitKeySetupFailed;
@@ -221,7 +289,8 @@ void unit_encrypt(const void* s, const std::uint8_t* in, std::uint8_t* out, std:
 void unit_decrypt(const void* s, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
     aes_decrypt_blocks(static_cast<const AES_KEY_SCHEDULE*>(s), in, out, blocks);
 }
-void unit_ctr(const void* s, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
+void unit_ctr(const void* s, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
+              std::size_t blocks) {
     aes_ctr_blocks(static_cast<const AES_KEY_SCHEDULE*>(s), counter, in, out, blocks);
 }
 void unit_cbc_encrypt(const void* s, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
@@ -235,14 +304,18 @@ void unit_cbc_decrypt(const void* s, std::uint8_t* chain, const std::uint8_t* in
 
 }  // namespace
 
-Status AesSetEncryptKey(AES_KEY_SCHEDULE* schedule, std::uint32_t key_length, const std::uint8_t* key) noexcept {
-    if (schedule == nullptr || key == nullptr || !valid_key_length(key_length)) return kAesSetKeyInvalid;
+Status AesSetEncryptKey(AES_KEY_SCHEDULE* schedule, std::uint32_t key_length,
+                        const std::uint8_t* key) noexcept {
+    if (schedule == nullptr || key == nullptr || !valid_key_length(key_length))
+        return kAesSetKeyInvalid;
     expand_key(schedule, key_length, key);
     return kOk;
 }
 
-Status AesSetDecryptKey(AES_KEY_SCHEDULE* schedule, std::uint32_t key_length, const std::uint8_t* key) noexcept {
-    if (schedule == nullptr || key == nullptr || !valid_key_length(key_length)) return kAesSetKeyInvalid;
+Status AesSetDecryptKey(AES_KEY_SCHEDULE* schedule, std::uint32_t key_length,
+                        const std::uint8_t* key) noexcept {
+    if (schedule == nullptr || key == nullptr || !valid_key_length(key_length))
+        return kAesSetKeyInvalid;
     expand_key(schedule, key_length, key);
     std::uint32_t* w = schedule->round_keys;
     const std::uint32_t rounds = schedule->rounds;
@@ -253,68 +326,43 @@ Status AesSetDecryptKey(AES_KEY_SCHEDULE* schedule, std::uint32_t key_length, co
     return kOk;
 }
 
-void AesEncryptBlock(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept {
+void AesEncryptBlock(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                     std::uint8_t* out) noexcept {
     aes_encrypt_blocks(schedule, in, out, 1);
 }
 
-void AesDecryptBlock(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept {
+void AesDecryptBlock(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                     std::uint8_t* out) noexcept {
     aes_decrypt_blocks(schedule, in, out, 1);
 }
 
 void aes_encrypt_blocks(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
                         std::size_t blocks) noexcept {
-    if (use_vaes512()) return aes_encrypt_blocks_vaes512(s, in, out, blocks);
-    if (use_vaes256()) return aes_encrypt_blocks_vaes256(s, in, out, blocks);
-    if (use_aesni()) return aes_encrypt_blocks_aesni(s, in, out, blocks);
-    for (std::size_t i = 0; i < blocks; ++i) encrypt_block_portable(s, in + 16 * i, out + 16 * i);
+    g_paths.ops().encrypt_blocks(s, in, out, blocks);
 }
 
 void aes_decrypt_blocks(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
                         std::size_t blocks) noexcept {
-    if (use_vaes512()) return aes_decrypt_blocks_vaes512(s, in, out, blocks);
-    if (use_vaes256()) return aes_decrypt_blocks_vaes256(s, in, out, blocks);
-    if (use_aesni()) return aes_decrypt_blocks_aesni(s, in, out, blocks);
-    for (std::size_t i = 0; i < blocks; ++i) decrypt_block_portable(s, in + 16 * i, out + 16 * i);
+    g_paths.ops().decrypt_blocks(s, in, out, blocks);
 }
 
-void aes_ctr_blocks(const AES_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
-                    std::size_t blocks) noexcept {
-    if (use_vaes512()) return aes_ctr_blocks_vaes512(s, counter, in, out, blocks);
-    if (use_vaes256()) return aes_ctr_blocks_vaes256(s, counter, in, out, blocks);
-    if (use_aesni()) return aes_ctr_blocks_aesni(s, counter, in, out, blocks);
-    std::uint8_t keystream[16];
-    for (std::size_t i = 0; i < blocks; ++i) {
-        encrypt_block_portable(s, counter, keystream);
-        increment_be128(counter);
-        xor16(out + 16 * i, in + 16 * i, keystream);
-    }
-    platform::secure_zero(keystream, sizeof(keystream));
+void aes_ctr_blocks(const AES_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in,
+                    std::uint8_t* out, std::size_t blocks) noexcept {
+    g_paths.ops().ctr_blocks(s, counter, in, out, blocks);
 }
 
 void aes_cbc_encrypt_blocks(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
                             std::uint8_t* out, std::size_t blocks) noexcept {
-    if (use_aesni()) return aes_cbc_encrypt_blocks_aesni(s, chain, in, out, blocks);
-    for (std::size_t i = 0; i < blocks; ++i) {
-        xor16(chain, chain, in + 16 * i);
-        encrypt_block_portable(s, chain, chain);
-        std::memcpy(out + 16 * i, chain, 16);
-    }
+    g_paths.ops().cbc_encrypt_blocks(s, chain, in, out, blocks);
 }
 
 void aes_cbc_decrypt_blocks(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
                             std::uint8_t* out, std::size_t blocks) noexcept {
-    if (use_vaes512()) return aes_cbc_decrypt_blocks_vaes512(s, chain, in, out, blocks);
-    if (use_vaes256()) return aes_cbc_decrypt_blocks_vaes256(s, chain, in, out, blocks);
-    if (use_aesni()) return aes_cbc_decrypt_blocks_aesni(s, chain, in, out, blocks);
-    std::uint8_t c[16];
-    std::uint8_t p[16];
-    for (std::size_t i = 0; i < blocks; ++i) {
-        std::memcpy(c, in + 16 * i, 16);
-        decrypt_block_portable(s, c, p);
-        xor16(out + 16 * i, p, chain);
-        std::memcpy(chain, c, 16);
-    }
-    platform::secure_zero(p, sizeof(p));
+    g_paths.ops().cbc_decrypt_blocks(s, chain, in, out, blocks);
+}
+
+platform::PathChoice<AesPathOps>& aes_paths() noexcept {
+    return g_paths;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "crypto/core/status.h"
+#include "crypto/platform/cpu.h"
 
 namespace zlc::cipher {
 
@@ -26,10 +27,12 @@ inline constexpr Status kAesSetKeyInvalid = make_status(Module::Aes, 0x01, REASO
                                       const std::uint8_t* key) noexcept;
 
 // One 16-byte block; in and out may coincide. Decryption takes a decryption schedule.
-void AesEncryptBlock(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept;
-void AesDecryptBlock(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept;
+void AesEncryptBlock(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                     std::uint8_t* out) noexcept;
+void AesDecryptBlock(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                     std::uint8_t* out) noexcept;
 
-// Multi-block forms on the best path the CPU offers (in == out allowed). The counter of CTR is one
+// Multi-block forms on the path in use (in == out allowed). The counter of CTR is one
 // big-endian 128-bit integer, left at the next unused value.
 void aes_encrypt_blocks(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out,
                         std::size_t blocks) noexcept;
@@ -37,10 +40,30 @@ void aes_decrypt_blocks(const AES_KEY_SCHEDULE* schedule, const std::uint8_t* in
                         std::size_t blocks) noexcept;
 void aes_ctr_blocks(const AES_KEY_SCHEDULE* schedule, std::uint8_t* counter, const std::uint8_t* in,
                     std::uint8_t* out, std::size_t blocks) noexcept;
-void aes_cbc_encrypt_blocks(const AES_KEY_SCHEDULE* schedule, std::uint8_t* chain, const std::uint8_t* in,
-                            std::uint8_t* out, std::size_t blocks) noexcept;
-void aes_cbc_decrypt_blocks(const AES_KEY_SCHEDULE* schedule, std::uint8_t* chain, const std::uint8_t* in,
-                            std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_cbc_encrypt_blocks(const AES_KEY_SCHEDULE* schedule, std::uint8_t* chain,
+                            const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_cbc_decrypt_blocks(const AES_KEY_SCHEDULE* schedule, std::uint8_t* chain,
+                            const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) noexcept;
+
+// One implementation of the key setup's SubWord and the multi-block forms above.
+struct AesPathOps {
+    std::uint32_t (*sub_word)(std::uint32_t word) noexcept;
+    void (*encrypt_blocks)(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
+                           std::size_t blocks) noexcept;
+    void (*decrypt_blocks)(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
+                           std::size_t blocks) noexcept;
+    void (*ctr_blocks)(const AES_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in,
+                       std::uint8_t* out, std::size_t blocks) noexcept;
+    void (*cbc_encrypt_blocks)(const AES_KEY_SCHEDULE* s, std::uint8_t* chain,
+                               const std::uint8_t* in, std::uint8_t* out,
+                               std::size_t blocks) noexcept;
+    void (*cbc_decrypt_blocks)(const AES_KEY_SCHEDULE* s, std::uint8_t* chain,
+                               const std::uint8_t* in, std::uint8_t* out,
+                               std::size_t blocks) noexcept;
+};
+
+// The AES paths, best first (VAES-512, VAES-256, AES-NI, portable), and the one in use.
+platform::PathChoice<AesPathOps>& aes_paths() noexcept;
 
 // The x86 paths (aes_x86.cpp): AES-NI with 8 blocks in flight, VAES over 256-bit registers (needs
 // AVX2) and over 512-bit registers (needs AVX-512F/BW).
@@ -51,25 +74,29 @@ void aes_decrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, const std::uint8_t* in,
                               std::size_t blocks) noexcept;
 void aes_ctr_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in,
                           std::uint8_t* out, std::size_t blocks) noexcept;
-void aes_cbc_encrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
-                                  std::uint8_t* out, std::size_t blocks) noexcept;
-void aes_cbc_decrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
-                                  std::uint8_t* out, std::size_t blocks) noexcept;
-void aes_encrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
-                                std::size_t blocks) noexcept;
-void aes_decrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
-                                std::size_t blocks) noexcept;
-void aes_ctr_blocks_vaes256(const AES_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in,
-                            std::uint8_t* out, std::size_t blocks) noexcept;
-void aes_cbc_decrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
-                                    std::uint8_t* out, std::size_t blocks) noexcept;
-void aes_encrypt_blocks_vaes512(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
-                                std::size_t blocks) noexcept;
-void aes_decrypt_blocks_vaes512(const AES_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
-                                std::size_t blocks) noexcept;
-void aes_ctr_blocks_vaes512(const AES_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in,
-                            std::uint8_t* out, std::size_t blocks) noexcept;
-void aes_cbc_decrypt_blocks_vaes512(const AES_KEY_SCHEDULE* s, std::uint8_t* chain, const std::uint8_t* in,
-                                    std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_cbc_encrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint8_t* chain,
+                                  const std::uint8_t* in, std::uint8_t* out,
+                                  std::size_t blocks) noexcept;
+void aes_cbc_decrypt_blocks_aesni(const AES_KEY_SCHEDULE* s, std::uint8_t* chain,
+                                  const std::uint8_t* in, std::uint8_t* out,
+                                  std::size_t blocks) noexcept;
+void aes_encrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, const std::uint8_t* in,
+                                std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_decrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, const std::uint8_t* in,
+                                std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_ctr_blocks_vaes256(const AES_KEY_SCHEDULE* s, std::uint8_t* counter,
+                            const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_cbc_decrypt_blocks_vaes256(const AES_KEY_SCHEDULE* s, std::uint8_t* chain,
+                                    const std::uint8_t* in, std::uint8_t* out,
+                                    std::size_t blocks) noexcept;
+void aes_encrypt_blocks_vaes512(const AES_KEY_SCHEDULE* s, const std::uint8_t* in,
+                                std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_decrypt_blocks_vaes512(const AES_KEY_SCHEDULE* s, const std::uint8_t* in,
+                                std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_ctr_blocks_vaes512(const AES_KEY_SCHEDULE* s, std::uint8_t* counter,
+                            const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) noexcept;
+void aes_cbc_decrypt_blocks_vaes512(const AES_KEY_SCHEDULE* s, std::uint8_t* chain,
+                                    const std::uint8_t* in, std::uint8_t* out,
+                                    std::size_t blocks) noexcept;
 
 }  // namespace zlc::cipher

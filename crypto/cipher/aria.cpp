@@ -1,6 +1,7 @@
-// ARIA, KS X 1213 as described in RFC 5794: key expansion (section 2.2), the round functions and the
-// diffusion layer A (section 2.4). The portable path folds each substitution layer with the first
-// step of A into four word tables; a GFNI path (aria_x86.cpp) runs independent blocks side by side.
+// ARIA, KS X 1213 as described in RFC 5794: key expansion (section 2.2), the round functions and
+// the diffusion layer A (section 2.4). The portable path folds each substitution layer with the
+// first step of A into four word tables; a GFNI path (aria_x86.cpp) runs independent blocks side by
+// side.
 #include "crypto/cipher/aria.h"
 
 #include <array>
@@ -10,7 +11,6 @@
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/core/bytes.h"
 #include "crypto/core/memory.h"
-#include "crypto/platform/cpu.h"
 
 namespace zlc::cipher {
 namespace {
@@ -67,7 +67,8 @@ inline void word_mix(std::uint32_t& t0, std::uint32_t& t1, std::uint32_t& t2, st
 }
 
 // M, P, M: the rest of A after the in-word spread.
-inline void finish_diffusion(std::uint32_t& t0, std::uint32_t& t1, std::uint32_t& t2, std::uint32_t& t3) {
+inline void finish_diffusion(std::uint32_t& t0, std::uint32_t& t1, std::uint32_t& t2,
+                             std::uint32_t& t3) {
     word_mix(t0, t1, t2, t3);
     t1 = ((t1 << 8) & 0xFF00FF00u) | ((t1 >> 8) & 0x00FF00FFu);
     t2 = (t2 << 16) | (t2 >> 16);
@@ -157,8 +158,10 @@ void rotate_right(const Block& w, unsigned n, Block& out) {
 }
 
 // Writes the rounds + 1 encryption round keys into keys (17 slots, the rest zeroed).
-Status expand_key(const std::uint8_t* key, std::uint32_t key_length, std::uint32_t (*keys)[4], unsigned* rounds) {
-    if (key == nullptr || (key_length != 16 && key_length != 24 && key_length != 32)) return kAriaSetKeyInvalid;
+Status expand_key(const std::uint8_t* key, std::uint32_t key_length, std::uint32_t (*keys)[4],
+                  unsigned* rounds) {
+    if (key == nullptr || (key_length != 16 && key_length != 24 && key_length != 32))
+        return kAriaSetKeyInvalid;
     // Everything derived from the key, wiped once on the way out.
     struct Scratch {
         Block w[4];
@@ -178,7 +181,8 @@ Status expand_key(const std::uint8_t* key, std::uint32_t key_length, std::uint32
     }
     const unsigned n = key_length / 4 + 8;
     std::memset(keys, 0, 17 * sizeof(Block));
-    // ek(4g + i + 1) = W(i) xor (W(i+1 mod 4) rotated), by group g: >>> 19, >>> 31, <<< 61, <<< 31, <<< 19.
+    // ek(4g + i + 1) = W(i) xor (W(i+1 mod 4) rotated), by group g: >>> 19, >>> 31, <<< 61, <<< 31,
+    // <<< 19.
     constexpr unsigned kRightShift[5] = {19, 31, 128 - 61, 128 - 31, 128 - 19};
     for (unsigned k = 0; k <= n; ++k) {
         rotate_right(t.w[(k % 4 + 1) % 4], kRightShift[k / 4], t.x);
@@ -188,41 +192,10 @@ Status expand_key(const std::uint8_t* key, std::uint32_t key_length, std::uint32
     return kOk;
 }
 
-bool gfni_available() {
-    const auto& cpu = platform::cpu_features();
-    return cpu.gfni && cpu.avx512f && cpu.avx512bw && cpu.avx512vl;
-}
-
-void run_blocks(const std::uint32_t (*rk)[4], unsigned rounds, const std::uint8_t* in, std::uint8_t* out,
-                std::size_t blocks) {
-    // A lone block is faster on the table path than through a vector register.
-    if (blocks > 1 && gfni_available()) {
-        aria_blocks_gfni(rk, rounds, in, out, blocks);
-        return;
-    }
-    for (std::size_t b = 0; b < blocks; ++b) crypt_block_portable(rk, rounds, in + 16 * b, out + 16 * b);
-}
-
-const ARIA_KEY_SCHEDULE* as_schedule(const void* p) { return static_cast<const ARIA_KEY_SCHEDULE*>(p); }
-
-Status ops_set_encrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
-    return AriaSetEncryptKey(key, key_length, static_cast<ARIA_KEY_SCHEDULE*>(schedule)) == kOk ? kOk
-                                                                                                  : kAriaKeySetupFailed;
-}
-
-Status ops_set_decrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
-    return AriaSetDecryptKey(key, key_length, static_cast<ARIA_KEY_SCHEDULE*>(schedule)) == kOk ? kOk
-                                                                                                  : kAriaKeySetupFailed;
-}
-
-void ops_encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
-    const auto* ks = as_schedule(schedule);
-    run_blocks(ks->encrypt_keys, aria_round_count(ks), in, out, blocks);
-}
-
-void ops_decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
-    const auto* ks = as_schedule(schedule);
-    run_blocks(ks->decrypt_keys, aria_round_count(ks), in, out, blocks);
+void blocks_portable(const std::uint32_t (*rk)[4], unsigned rounds, const std::uint8_t* in,
+                     std::uint8_t* out, std::size_t blocks) noexcept {
+    for (std::size_t b = 0; b < blocks; ++b)
+        crypt_block_portable(rk, rounds, in + 16 * b, out + 16 * b);
 }
 
 void increment_counter(std::uint8_t* counter) {
@@ -231,26 +204,73 @@ void increment_counter(std::uint8_t* counter) {
     }
 }
 
-void ops_ctr_blocks(const void* schedule, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
-                    std::size_t blocks) {
-    const auto* ks = as_schedule(schedule);
-    const unsigned rounds = aria_round_count(ks);
-    if (gfni_available()) {
-        aria_ctr_gfni(ks->encrypt_keys, rounds, counter, in, out, blocks);
-        return;
-    }
+void ctr_portable(const std::uint32_t (*rk)[4], unsigned rounds, std::uint8_t* counter,
+                  const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) noexcept {
     std::uint8_t keystream[16];
     for (std::size_t b = 0; b < blocks; ++b) {
-        crypt_block_portable(ks->encrypt_keys, rounds, counter, keystream);
+        crypt_block_portable(rk, rounds, counter, keystream);
         increment_counter(counter);
-        for (int i = 0; i < 16; ++i) out[16 * b + i] = static_cast<std::uint8_t>(in[16 * b + i] ^ keystream[i]);
+        for (int i = 0; i < 16; ++i)
+            out[16 * b + i] = static_cast<std::uint8_t>(in[16 * b + i] ^ keystream[i]);
     }
     platform::secure_zero(keystream, sizeof(keystream));
 }
 
+constexpr platform::Path<AriaPathOps> kPaths[] = {
+#ifdef ZLC_X86_64
+    {"gfni",
+     platform::kGfni | platform::kAvx512f | platform::kAvx512bw | platform::kAvx512vl,
+     {aria_blocks_gfni, aria_ctr_gfni}},
+#endif
+    {"tables", 0, {blocks_portable, ctr_portable}},
+};
+constinit platform::PathChoice<AriaPathOps> g_paths(kPaths);
+
+void run_blocks(const std::uint32_t (*rk)[4], unsigned rounds, const std::uint8_t* in,
+                std::uint8_t* out, std::size_t blocks) {
+    // A lone block is faster on the table path than through a vector register.
+    (blocks > 1 ? g_paths.ops().blocks : blocks_portable)(rk, rounds, in, out, blocks);
+}
+
+const ARIA_KEY_SCHEDULE* as_schedule(const void* p) {
+    return static_cast<const ARIA_KEY_SCHEDULE*>(p);
+}
+
+Status ops_set_encrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                           std::uint32_t) {
+    return AriaSetEncryptKey(key, key_length, static_cast<ARIA_KEY_SCHEDULE*>(schedule)) == kOk
+               ? kOk
+               : kAriaKeySetupFailed;
+}
+
+Status ops_set_decrypt_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                           std::uint32_t) {
+    return AriaSetDecryptKey(key, key_length, static_cast<ARIA_KEY_SCHEDULE*>(schedule)) == kOk
+               ? kOk
+               : kAriaKeySetupFailed;
+}
+
+void ops_encrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out,
+                        std::size_t blocks) {
+    const auto* ks = as_schedule(schedule);
+    run_blocks(ks->encrypt_keys, aria_round_count(ks), in, out, blocks);
+}
+
+void ops_decrypt_blocks(const void* schedule, const std::uint8_t* in, std::uint8_t* out,
+                        std::size_t blocks) {
+    const auto* ks = as_schedule(schedule);
+    run_blocks(ks->decrypt_keys, aria_round_count(ks), in, out, blocks);
+}
+
+void ops_ctr_blocks(const void* schedule, std::uint8_t* counter, const std::uint8_t* in,
+                    std::uint8_t* out, std::size_t blocks) {
+    const auto* ks = as_schedule(schedule);
+    g_paths.ops().ctr_blocks(ks->encrypt_keys, aria_round_count(ks), counter, in, out, blocks);
+}
+
 // Serial by nature, so one block at a time on the table path, the chaining value kept in registers.
-void ops_cbc_encrypt_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                            std::size_t blocks) {
+void ops_cbc_encrypt_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                            std::uint8_t* out, std::size_t blocks) {
     const auto* ks = as_schedule(schedule);
     const unsigned rounds = aria_round_count(ks);
     Block x = {load_be32(chain), load_be32(chain + 4), load_be32(chain + 8), load_be32(chain + 12)};
@@ -263,8 +283,8 @@ void ops_cbc_encrypt_blocks(const void* schedule, std::uint8_t* chain, const std
 }
 
 // Decrypts a batch at a time from a copy of the ciphertext, so in == out works.
-void ops_cbc_decrypt_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
-                            std::size_t blocks) {
+void ops_cbc_decrypt_blocks(const void* schedule, std::uint8_t* chain, const std::uint8_t* in,
+                            std::uint8_t* out, std::size_t blocks) {
     constexpr std::size_t kBatch = 16;
     const auto* ks = as_schedule(schedule);
     const unsigned rounds = aria_round_count(ks);
@@ -284,12 +304,17 @@ void ops_cbc_decrypt_blocks(const void* schedule, std::uint8_t* chain, const std
 
 }  // namespace
 
+platform::PathChoice<AriaPathOps>& aria_paths() noexcept {
+    return g_paths;
+}
+
 unsigned aria_round_count(const ARIA_KEY_SCHEDULE* schedule) noexcept {
     const std::uint32_t r = schedule->rounds;
     return r == 12 || r == 14 ? r : 16;
 }
 
-Status AriaSetEncryptKey(const std::uint8_t* key, std::uint32_t key_length, ARIA_KEY_SCHEDULE* schedule) noexcept {
+Status AriaSetEncryptKey(const std::uint8_t* key, std::uint32_t key_length,
+                         ARIA_KEY_SCHEDULE* schedule) noexcept {
     if (schedule == nullptr) return kAriaSetKeyInvalid;
     unsigned rounds = 0;
     const Status status = expand_key(key, key_length, schedule->encrypt_keys, &rounds);
@@ -298,7 +323,8 @@ Status AriaSetEncryptKey(const std::uint8_t* key, std::uint32_t key_length, ARIA
     return kOk;
 }
 
-Status AriaSetDecryptKey(const std::uint8_t* key, std::uint32_t key_length, ARIA_KEY_SCHEDULE* schedule) noexcept {
+Status AriaSetDecryptKey(const std::uint8_t* key, std::uint32_t key_length,
+                         ARIA_KEY_SCHEDULE* schedule) noexcept {
     if (schedule == nullptr) return kAriaSetKeyInvalid;
     std::uint32_t ek[17][4];
     mem::WipeOnExit wipe_ek(ek);
@@ -306,7 +332,7 @@ Status AriaSetDecryptKey(const std::uint8_t* key, std::uint32_t key_length, ARIA
     const Status status = expand_key(key, key_length, ek, &n);
     if (status != kOk) return status;
     // dk(1) = ek(n+1), dk(i) = A(ek(n+2-i)), dk(n+1) = ek(1).
-    std::uint32_t (*dk)[4] = schedule->decrypt_keys;
+    std::uint32_t(*dk)[4] = schedule->decrypt_keys;
     std::memset(dk, 0, sizeof(schedule->decrypt_keys));
     std::memcpy(dk[0], ek[n], 16);
     for (unsigned i = 1; i < n; ++i) {
@@ -318,11 +344,13 @@ Status AriaSetDecryptKey(const std::uint8_t* key, std::uint32_t key_length, ARIA
     return kOk;
 }
 
-void AriaEncryptBlock(const ARIA_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept {
+void AriaEncryptBlock(const ARIA_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                      std::uint8_t* out) noexcept {
     crypt_block_portable(schedule->encrypt_keys, aria_round_count(schedule), in, out);
 }
 
-void AriaDecryptBlock(const ARIA_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept {
+void AriaDecryptBlock(const ARIA_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                      std::uint8_t* out) noexcept {
     crypt_block_portable(schedule->decrypt_keys, aria_round_count(schedule), in, out);
 }
 

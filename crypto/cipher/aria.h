@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "crypto/core/status.h"
+#include "crypto/platform/cpu.h"
 
 namespace zlc::cipher {
 
@@ -16,7 +17,8 @@ struct ARIA_KEY_SCHEDULE {
 };
 static_assert(sizeof(ARIA_KEY_SCHEDULE) == 548);
 
-inline constexpr Status kAriaSetKeyInvalid = make_status(Module::Aria, 0x01, REASON_INVALID_ARGUMENT);
+inline constexpr Status kAriaSetKeyInvalid =
+    make_status(Module::Aria, 0x01, REASON_INVALID_ARGUMENT);
 inline constexpr Status kAriaKeySetupFailed = make_status(Module::Aria, 0x02, REASON_INIT_FAILED);
 
 // Each key setup writes only its own half and the round count. Null key or schedule, or a key
@@ -27,12 +29,25 @@ inline constexpr Status kAriaKeySetupFailed = make_status(Module::Aria, 0x02, RE
                                        ARIA_KEY_SCHEDULE* schedule) noexcept;
 
 // One 16-byte block with the encryption (decryption) half; in and out may coincide.
-void AriaEncryptBlock(const ARIA_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept;
-void AriaDecryptBlock(const ARIA_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept;
+void AriaEncryptBlock(const ARIA_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                      std::uint8_t* out) noexcept;
+void AriaDecryptBlock(const ARIA_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                      std::uint8_t* out) noexcept;
 
 // Internal paths over one half of a schedule. A round count the record cannot hold is run as 16
 // rounds, so a damaged record never leads outside it.
 unsigned aria_round_count(const ARIA_KEY_SCHEDULE* schedule) noexcept;
+
+// One implementation of the multi-block forms over one half of a schedule.
+struct AriaPathOps {
+    void (*blocks)(const std::uint32_t (*round_keys)[4], unsigned rounds, const std::uint8_t* in,
+                   std::uint8_t* out, std::size_t blocks) noexcept;
+    void (*ctr_blocks)(const std::uint32_t (*round_keys)[4], unsigned rounds, std::uint8_t* counter,
+                       const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) noexcept;
+};
+
+// The ARIA paths, best first (GFNI with AVX-512, tables), and the one in use.
+platform::PathChoice<AriaPathOps>& aria_paths() noexcept;
 
 // GFNI with AVX-512 (F, BW, VL): any number of independent blocks, up to sixteen at a time.
 void aria_blocks_gfni(const std::uint32_t (*round_keys)[4], unsigned rounds, const std::uint8_t* in,

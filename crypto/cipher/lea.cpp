@@ -7,7 +7,6 @@
 
 #include "crypto/cipher/block_cipher_ops.h"
 #include "crypto/core/bytes.h"
-#include "crypto/platform/cpu.h"
 #include "crypto/platform/secure_zero.h"
 
 namespace zlc::cipher {
@@ -41,7 +40,8 @@ void set_key_192(std::uint32_t* rk, const std::uint8_t* key) {
     for (int j = 0; j < 6; ++j) t[j] = load_le32(key + 4 * j);
     for (int i = 0; i < 28; ++i, rk += 6) {
         const std::uint32_t d = kDelta[i % 6];
-        for (int j = 0; j < 6; ++j) rk[j] = t[j] = std::rotl(t[j] + std::rotl(d, i + j), kKeyRotations[j]);
+        for (int j = 0; j < 6; ++j)
+            rk[j] = t[j] = std::rotl(t[j] + std::rotl(d, i + j), kKeyRotations[j]);
     }
     platform::secure_zero(t, sizeof(t));
 }
@@ -60,7 +60,8 @@ void set_key_256(std::uint32_t* rk, const std::uint8_t* key) {
 }
 
 void encrypt_block_portable(const LEA_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out) {
-    std::uint32_t x0 = load_le32(in), x1 = load_le32(in + 4), x2 = load_le32(in + 8), x3 = load_le32(in + 12);
+    std::uint32_t x0 = load_le32(in), x1 = load_le32(in + 4), x2 = load_le32(in + 8),
+                  x3 = load_le32(in + 12);
     const std::uint32_t* rk = s->round_keys;
     // Four rounds per step, so the word rotation of the state is only a renaming.
     for (std::uint32_t r = 0; r < s->rounds; r += 4, rk += 24) {
@@ -81,7 +82,8 @@ void encrypt_block_portable(const LEA_KEY_SCHEDULE* s, const std::uint8_t* in, s
 }
 
 void decrypt_block_portable(const LEA_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out) {
-    std::uint32_t x0 = load_le32(in), x1 = load_le32(in + 4), x2 = load_le32(in + 8), x3 = load_le32(in + 12);
+    std::uint32_t x0 = load_le32(in), x1 = load_le32(in + 4), x2 = load_le32(in + 8),
+                  x3 = load_le32(in + 12);
     const std::uint32_t* rk = s->round_keys + 6 * s->rounds;
     for (std::uint32_t r = 0; r < s->rounds; r += 4) {
         rk -= 24;
@@ -106,8 +108,11 @@ void xor_bytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b, 
 }
 
 // Status adapters and block forms for the block cipher unit.
-Status unit_set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length, std::uint32_t) {
-    return LeaSetKey(static_cast<LEA_KEY_SCHEDULE*>(schedule), key_length, key) == 0 ? kOk : kLeaUnitKeySetupFailed;
+Status unit_set_key(void* schedule, const std::uint8_t* key, std::uint32_t key_length,
+                    std::uint32_t) {
+    return LeaSetKey(static_cast<LEA_KEY_SCHEDULE*>(schedule), key_length, key) == 0
+               ? kOk
+               : kLeaUnitKeySetupFailed;
 }
 void unit_encrypt(const void* s, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
     lea_encrypt_blocks(static_cast<const LEA_KEY_SCHEDULE*>(s), in, out, blocks);
@@ -115,7 +120,8 @@ void unit_encrypt(const void* s, const std::uint8_t* in, std::uint8_t* out, std:
 void unit_decrypt(const void* s, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
     lea_decrypt_blocks(static_cast<const LEA_KEY_SCHEDULE*>(s), in, out, blocks);
 }
-void unit_ctr(const void* s, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
+void unit_ctr(const void* s, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
+              std::size_t blocks) {
     lea_ctr_blocks(static_cast<const LEA_KEY_SCHEDULE*>(s), counter, in, out, blocks);
 }
 void unit_cbc_encrypt(const void* s, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out,
@@ -127,9 +133,37 @@ void unit_cbc_decrypt(const void* s, std::uint8_t* chain, const std::uint8_t* in
     lea_cbc_decrypt_blocks(static_cast<const LEA_KEY_SCHEDULE*>(s), chain, in, out, blocks);
 }
 
+using WideBlocks = std::size_t (*)(const LEA_KEY_SCHEDULE* s, const std::uint8_t* in,
+                                   std::uint8_t* out, std::size_t blocks) noexcept;
+
+// The widest batches first, each leaving its remainder to the next, single blocks last.
+template <auto Block, WideBlocks... Wide>
+void blocks_with(const LEA_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
+                 std::size_t blocks) noexcept {
+    std::size_t done = 0;
+    ((done += Wide(s, in + 16 * done, out + 16 * done, blocks - done)), ...);
+    for (; done < blocks; ++done) Block(s, in + 16 * done, out + 16 * done);
+}
+
+constexpr platform::Path<LeaPathOps> kPaths[] = {
+#ifdef ZLC_X86_64
+    {"avx512",
+     platform::kAvx512f | platform::kAvx2,
+     {blocks_with<encrypt_block_portable, lea_encrypt_blocks_avx512, lea_encrypt_blocks_avx2>,
+      blocks_with<decrypt_block_portable, lea_decrypt_blocks_avx512, lea_decrypt_blocks_avx2>}},
+    {"avx2",
+     platform::kAvx2,
+     {blocks_with<encrypt_block_portable, lea_encrypt_blocks_avx2>,
+      blocks_with<decrypt_block_portable, lea_decrypt_blocks_avx2>}},
+#endif
+    {"portable", 0, {blocks_with<encrypt_block_portable>, blocks_with<decrypt_block_portable>}},
+};
+constinit platform::PathChoice<LeaPathOps> g_paths(kPaths);
+
 }  // namespace
 
-int LeaSetKey(LEA_KEY_SCHEDULE* schedule, std::uint32_t key_length, const std::uint8_t* key) noexcept {
+int LeaSetKey(LEA_KEY_SCHEDULE* schedule, std::uint32_t key_length,
+              const std::uint8_t* key) noexcept {
     if (schedule == nullptr || key == nullptr) return 1;
     switch (key_length) {
         case 16:
@@ -149,34 +183,32 @@ int LeaSetKey(LEA_KEY_SCHEDULE* schedule, std::uint32_t key_length, const std::u
     }
 }
 
-void LeaEncryptBlock(const LEA_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept {
+void LeaEncryptBlock(const LEA_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                     std::uint8_t* out) noexcept {
     encrypt_block_portable(schedule, in, out);
 }
 
-void LeaDecryptBlock(const LEA_KEY_SCHEDULE* schedule, const std::uint8_t* in, std::uint8_t* out) noexcept {
+void LeaDecryptBlock(const LEA_KEY_SCHEDULE* schedule, const std::uint8_t* in,
+                     std::uint8_t* out) noexcept {
     decrypt_block_portable(schedule, in, out);
 }
 
 void lea_encrypt_blocks(const LEA_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
                         std::size_t blocks) noexcept {
-    const auto& cpu = platform::cpu_features();
-    std::size_t done = 0;
-    if (cpu.avx512f) done = lea_encrypt_blocks_avx512(s, in, out, blocks);
-    if (cpu.avx2) done += lea_encrypt_blocks_avx2(s, in + 16 * done, out + 16 * done, blocks - done);
-    for (; done < blocks; ++done) encrypt_block_portable(s, in + 16 * done, out + 16 * done);
+    g_paths.ops().encrypt_blocks(s, in, out, blocks);
 }
 
 void lea_decrypt_blocks(const LEA_KEY_SCHEDULE* s, const std::uint8_t* in, std::uint8_t* out,
                         std::size_t blocks) noexcept {
-    const auto& cpu = platform::cpu_features();
-    std::size_t done = 0;
-    if (cpu.avx512f) done = lea_decrypt_blocks_avx512(s, in, out, blocks);
-    if (cpu.avx2) done += lea_decrypt_blocks_avx2(s, in + 16 * done, out + 16 * done, blocks - done);
-    for (; done < blocks; ++done) decrypt_block_portable(s, in + 16 * done, out + 16 * done);
+    g_paths.ops().decrypt_blocks(s, in, out, blocks);
 }
 
-void lea_ctr_blocks(const LEA_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in, std::uint8_t* out,
-                    std::size_t blocks) noexcept {
+platform::PathChoice<LeaPathOps>& lea_paths() noexcept {
+    return g_paths;
+}
+
+void lea_ctr_blocks(const LEA_KEY_SCHEDULE* s, std::uint8_t* counter, const std::uint8_t* in,
+                    std::uint8_t* out, std::size_t blocks) noexcept {
     std::uint8_t keystream[16 * kBatch];
     const std::size_t used = blocks < kBatch ? blocks : kBatch;
     while (blocks > 0) {

@@ -9,7 +9,6 @@
 #include "crypto/core/bytes.h"
 #include "crypto/core/module_state.h"
 #include "crypto/digest/block_buffer.h"
-#include "crypto/platform/cpu.h"
 #include "crypto/platform/secure_zero.h"
 
 namespace zlc::digest {
@@ -99,14 +98,25 @@ void sha1_blocks_portable(std::uint32_t h[5], const std::uint8_t* data,
     platform::secure_zero(w, sizeof(w));
 }
 
+namespace {
+
+constexpr platform::Path<Sha1BlocksFn> kPaths[] = {
+#ifdef ZLC_X86_64
+    {"shani", platform::kSha | platform::kSse41, sha1_blocks_shani},
+#endif
+    {"portable", 0, sha1_blocks_portable},
+};
+constinit platform::PathChoice<Sha1BlocksFn> g_paths(kPaths);
+
+}  // namespace
+
+platform::PathChoice<Sha1BlocksFn>& sha1_paths() noexcept {
+    return g_paths;
+}
+
 void sha1_compress_blocks(std::uint32_t h[5], const std::uint8_t* data,
                           std::size_t blocks) noexcept {
-    const auto& cpu = platform::cpu_features();
-    if (cpu.sha && cpu.sse41) {
-        sha1_blocks_shani(h, data, blocks);
-    } else {
-        sha1_blocks_portable(h, data, blocks);
-    }
+    g_paths.ops()(h, data, blocks);
 }
 
 Status zlc_sha1_compress(const std::uint8_t* block, SHA1_STATE* state) noexcept {

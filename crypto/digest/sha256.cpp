@@ -9,7 +9,6 @@
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
 #include "crypto/digest/block_buffer.h"
-#include "crypto/platform/cpu.h"
 
 namespace zlc::digest {
 namespace {
@@ -86,14 +85,25 @@ void sha256_blocks_portable(std::uint32_t h[8], const std::uint8_t* data,
     platform::secure_zero(w, sizeof(w));
 }
 
+namespace {
+
+constexpr platform::Path<Sha256BlocksFn> kPaths[] = {
+#ifdef ZLC_X86_64
+    {"shani", platform::kSha | platform::kSse41, sha256_blocks_shani},
+#endif
+    {"portable", 0, sha256_blocks_portable},
+};
+constinit platform::PathChoice<Sha256BlocksFn> g_paths(kPaths);
+
+}  // namespace
+
+platform::PathChoice<Sha256BlocksFn>& sha256_paths() noexcept {
+    return g_paths;
+}
+
 void sha256_compress_blocks(std::uint32_t h[8], const std::uint8_t* data,
                             std::size_t blocks) noexcept {
-    const auto& cpu = platform::cpu_features();
-    if (cpu.sha && cpu.sse41) {
-        sha256_blocks_shani(h, data, blocks);
-    } else {
-        sha256_blocks_portable(h, data, blocks);
-    }
+    g_paths.ops()(h, data, blocks);
 }
 
 Status zlc_sha256_compress(const std::uint8_t* block, SHA256_STATE* state) noexcept {

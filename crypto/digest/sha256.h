@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "crypto/core/status.h"
+#include "crypto/platform/cpu.h"
 
 namespace zlc::digest {
 
@@ -39,11 +40,17 @@ struct SHA256_STATE {
 [[nodiscard]] Status zlc_sha224_final(SHA256_STATE* state, std::uint8_t* out) noexcept;
 [[nodiscard]] Status zlc_sha256_compress(const std::uint8_t* block, SHA256_STATE* state) noexcept;
 
-// Compresses `blocks` consecutive 64-byte blocks into h, on the best path the CPU offers.
+// Compresses `blocks` consecutive 64-byte blocks into h.
+using Sha256BlocksFn = void (*)(std::uint32_t h[8], const std::uint8_t* data,
+                                std::size_t blocks) noexcept;
+
+// Its paths, best first (SHA extensions with SSE4.1, portable), and the one in use.
+platform::PathChoice<Sha256BlocksFn>& sha256_paths() noexcept;
+
+// On the path in use.
 void sha256_compress_blocks(std::uint32_t h[8], const std::uint8_t* data,
                             std::size_t blocks) noexcept;
 
-// The individual paths (the SHA-extensions one needs SHA and SSE4.1).
 void sha256_blocks_portable(std::uint32_t h[8], const std::uint8_t* data,
                             std::size_t blocks) noexcept;
 void sha256_blocks_shani(std::uint32_t h[8], const std::uint8_t* data, std::size_t blocks) noexcept;

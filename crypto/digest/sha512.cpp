@@ -11,7 +11,6 @@
 #include "crypto/core/memory.h"
 #include "crypto/core/module_state.h"
 #include "crypto/digest/block_buffer.h"
-#include "crypto/platform/cpu.h"
 #include "crypto/platform/secure_zero.h"
 
 namespace zlc::digest {
@@ -114,14 +113,25 @@ void sha512_blocks_portable(std::uint64_t h[8], const std::uint8_t* data,
     platform::secure_zero(w, sizeof(w));
 }
 
+namespace {
+
+constexpr platform::Path<Sha512BlocksFn> kPaths[] = {
+#ifdef ZLC_X86_64
+    {"avx512", platform::kAvx512f | platform::kAvx512vl | platform::kBmi2, sha512_blocks_avx512},
+#endif
+    {"portable", 0, sha512_blocks_portable},
+};
+constinit platform::PathChoice<Sha512BlocksFn> g_paths(kPaths);
+
+}  // namespace
+
+platform::PathChoice<Sha512BlocksFn>& sha512_paths() noexcept {
+    return g_paths;
+}
+
 void sha512_compress_blocks(std::uint64_t h[8], const std::uint8_t* data,
                             std::size_t blocks) noexcept {
-    const auto& cpu = platform::cpu_features();
-    if (cpu.avx512f && cpu.avx512vl && cpu.bmi2) {
-        sha512_blocks_avx512(h, data, blocks);
-    } else {
-        sha512_blocks_portable(h, data, blocks);
-    }
+    g_paths.ops()(h, data, blocks);
 }
 
 Status zlc_sha512_compress(const std::uint8_t* block, SHA512_STATE* state) noexcept {

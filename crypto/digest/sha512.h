@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "crypto/core/status.h"
+#include "crypto/platform/cpu.h"
 
 namespace zlc::digest {
 
@@ -52,7 +53,14 @@ struct SHA512_STATE {
 // One 128-byte block into state->h; the pointers are not checked (callers pass valid ones).
 [[nodiscard]] Status zlc_sha512_compress(const std::uint8_t* block, SHA512_STATE* state) noexcept;
 
-// Compresses `blocks` consecutive 128-byte blocks into h, on the best path the CPU offers.
+// Compresses `blocks` consecutive 128-byte blocks into h.
+using Sha512BlocksFn = void (*)(std::uint64_t h[8], const std::uint8_t* data,
+                                std::size_t blocks) noexcept;
+
+// Its paths, best first, and the one in use.
+platform::PathChoice<Sha512BlocksFn>& sha512_paths() noexcept;
+
+// On the path in use.
 void sha512_compress_blocks(std::uint64_t h[8], const std::uint8_t* data,
                             std::size_t blocks) noexcept;
 

@@ -1,63 +1,55 @@
 #include "crypto/platform/cpu.h"
 
-#include <atomic>
+namespace zlc::platform {
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
+#ifdef ZLC_X86_64
+FeatureMask detect_x86_features() noexcept;  // cpu_x86.cpp
 #endif
 
-namespace zlc::platform {
 namespace {
 
-#if defined(__x86_64__) || defined(__i386__)
-unsigned long long read_xcr0() {
-    unsigned int lo = 0;
-    unsigned int hi = 0;
-    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
-    return (static_cast<unsigned long long>(hi) << 32) | lo;
-}
-
-CpuFeatures detect() {
-    CpuFeatures f;
-    unsigned int a = 0, b = 0, c = 0, d = 0;
-    if (__get_cpuid(1, &a, &b, &c, &d) == 0) return f;
-    f.ssse3 = (c & bit_SSSE3) != 0;
-    f.sse41 = (c & bit_SSE4_1) != 0;
-    f.pclmul = (c & bit_PCLMUL) != 0;
-    f.aesni = (c & bit_AES) != 0;
-    const bool osxsave = (c & bit_OSXSAVE) != 0;
-    const unsigned long long xcr0 = osxsave ? read_xcr0() : 0;
-    const bool ymm_state = (xcr0 & 0x6) == 0x6;
-    const bool zmm_state = (xcr0 & 0xE6) == 0xE6;
-    if (__get_cpuid_count(7, 0, &a, &b, &c, &d) == 0) return f;
-    f.sha = (b & bit_SHA) != 0;
-    f.bmi2 = (b & bit_BMI2) != 0;
-    f.adx = (b & bit_ADX) != 0;
-    f.avx2 = ymm_state && (b & bit_AVX2) != 0;
-    f.avx512f = zmm_state && (b & bit_AVX512F) != 0;
-    f.avx512bw = zmm_state && (b & bit_AVX512BW) != 0;
-    f.avx512vl = zmm_state && (b & bit_AVX512VL) != 0;
-    f.vaes = ymm_state && (c & bit_VAES) != 0;
-    f.vpclmul = ymm_state && (c & bit_VPCLMULQDQ) != 0;
-    f.gfni = (c & bit_GFNI) != 0;
-    return f;
-}
+FeatureMask detect() noexcept {
+#ifdef ZLC_X86_64
+    return detect_x86_features();
 #else
-CpuFeatures detect() { return {}; }
+    // The hardware paths are x86-64 code: elsewhere every family runs its portable path.
+    return 0;
 #endif
+}
 
-std::atomic<bool> g_force_portable{false};
-const CpuFeatures kPortable{};
+std::atomic<FeatureMask> g_permitted{kEveryFeature};
+
+// Guards the list of choices and orders a choice against a change of the permitted features.
+std::mutex g_choices_lock;
+constinit PathChoiceBase* g_choices = nullptr;
 
 }  // namespace
 
-const CpuFeatures& cpu_features() noexcept {
-    static const CpuFeatures detected = detect();
-    return g_force_portable.load(std::memory_order_relaxed) ? kPortable : detected;
+FeatureMask detected_features() noexcept {
+    static const FeatureMask detected = detect();
+    return detected;
 }
 
-void force_portable_paths(bool force) noexcept {
-    g_force_portable.store(force, std::memory_order_relaxed);
+FeatureMask usable_features() noexcept {
+    return detected_features() & g_permitted.load(std::memory_order_relaxed);
+}
+
+std::unique_lock<std::mutex> PathChoiceBase::enlist() noexcept {
+    std::unique_lock lock(g_choices_lock);
+    if (!listed_) {
+        next_ = g_choices;
+        g_choices = this;
+        listed_ = true;
+    }
+    return lock;
+}
+
+void permit_features(FeatureMask permitted) noexcept {
+    const std::lock_guard lock(g_choices_lock);
+    g_permitted.store(permitted, std::memory_order_relaxed);
+    for (PathChoiceBase* c = g_choices; c != nullptr; c = c->next_) {
+        c->chosen_.store(nullptr, std::memory_order_release);
+    }
 }
 
 }  // namespace zlc::platform

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "crypto/bigint/modular.h"
+#include "crypto/bigint/words.h"
 #include "tests/bigint/bigint_support.h"
 #include "tests/support/library_seams.h"
 
@@ -58,8 +59,10 @@ class Mpz {
 };
 
 // Each case runs on the processor's kernels and again on the portable ones.
-class Differential : public testing::TestWithParam<bool> {
+class Differential : public zlc::test::OnPath {
   protected:
+    void SetUp() override { expect_chosen(zlc::bigint::words::word_kernel_paths()); }
+
     Big make(int words, Shape shape) {
         static constexpr uint32_t kEdge[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF};
         std::vector<uint8_t> bytes(static_cast<size_t>(words) * 4);
@@ -166,15 +169,14 @@ class Differential : public testing::TestWithParam<bool> {
         EXPECT_EQ(ZLC_Cmp_BIGINT(back.get(), a), 0);
     }
 
-    zlc::test::PortablePathsScope paths_{GetParam()};
     std::mt19937_64 rng_{20240611};
     zlc::test::Pool pool_ = new_pool();
 };
 
-INSTANTIATE_TEST_SUITE_P(Kernels, Differential, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Portable" : "Native";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Kernels, Differential,
+    testing::ValuesIn(zlc::test::machine_paths(zlc::bigint::words::word_kernel_paths())),
+    zlc::test::path_name);
 
 TEST_P(Differential, EverySizePairAndShape) {
     for (Shape shape : {Shape::Random, Shape::TopOnes, Shape::EqualHalves}) {

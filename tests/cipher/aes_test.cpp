@@ -1,5 +1,6 @@
 // AES: FIPS 197 and NIST AESAVS / SP 800-38A vectors on every code path (portable, AES-NI, VAES on
-// 256- and 512-bit registers), the schedule record, argument checks, and a differential check against OpenSSL.
+// 256- and 512-bit registers), the schedule record, argument checks, and a differential check
+// against OpenSSL.
 #include "crypto/cipher/aes.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <random>
 
 #include "crypto/cipher/block_cipher_ops.h"
-#include "crypto/platform/cpu.h"
 #include "tests/cipher/unit_driver.h"
 #include "tests/support/hex.h"
 #include "tests/support/library_seams.h"
@@ -25,8 +25,6 @@ using zlc::test::from_hex;
 using zlc::test::to_hex;
 namespace zc = zlc::cipher;
 
-enum class Path { Portable, AesNi, Vaes256, Vaes512 };
-
 struct Functions {
     zc::BlocksFn ecb_encrypt;
     zc::BlocksFn ecb_decrypt;
@@ -40,50 +38,30 @@ void blocks(const void* s, const std::uint8_t* in, std::uint8_t* out, std::size_
     F(static_cast<const AES_KEY_SCHEDULE*>(s), in, out, n);
 }
 template <auto F>
-void chained(const void* s, std::uint8_t* iv, const std::uint8_t* in, std::uint8_t* out, std::size_t n) {
+void chained(const void* s, std::uint8_t* iv, const std::uint8_t* in, std::uint8_t* out,
+             std::size_t n) {
     F(static_cast<const AES_KEY_SCHEDULE*>(s), iv, in, out, n);
 }
 
-Functions functions(Path p) {
-    switch (p) {
-        case Path::AesNi:
-            return {blocks<zc::aes_encrypt_blocks_aesni>, blocks<zc::aes_decrypt_blocks_aesni>,
-                    chained<zc::aes_ctr_blocks_aesni>, chained<zc::aes_cbc_encrypt_blocks_aesni>,
-                    chained<zc::aes_cbc_decrypt_blocks_aesni>};
-        case Path::Vaes256:
-            return {blocks<zc::aes_encrypt_blocks_vaes256>, blocks<zc::aes_decrypt_blocks_vaes256>,
-                    chained<zc::aes_ctr_blocks_vaes256>, chained<zc::aes_cbc_encrypt_blocks_aesni>,
-                    chained<zc::aes_cbc_decrypt_blocks_vaes256>};
-        case Path::Vaes512:
-            return {blocks<zc::aes_encrypt_blocks_vaes512>, blocks<zc::aes_decrypt_blocks_vaes512>,
-                    chained<zc::aes_ctr_blocks_vaes512>, chained<zc::aes_cbc_encrypt_blocks_aesni>,
-                    chained<zc::aes_cbc_decrypt_blocks_vaes512>};
-        case Path::Portable:
-            break;
-    }
-    // Through the dispatchers, which the fixture forces onto the portable code.
-    return {blocks<zc::aes_encrypt_blocks>, blocks<zc::aes_decrypt_blocks>, chained<zc::aes_ctr_blocks>,
-            chained<zc::aes_cbc_encrypt_blocks>, chained<zc::aes_cbc_decrypt_blocks>};
-}
+// The multi-block forms, on whichever path the fixture has permitted.
+constexpr Functions kFunctions{blocks<zc::aes_encrypt_blocks>, blocks<zc::aes_decrypt_blocks>,
+                               chained<zc::aes_ctr_blocks>, chained<zc::aes_cbc_encrypt_blocks>,
+                               chained<zc::aes_cbc_decrypt_blocks>};
 
-class AesPaths : public ::testing::TestWithParam<Path> {
-protected:
-    void SetUp() override {
-        const auto& cpu = zlc::platform::cpu_features();
-        if (GetParam() == Path::AesNi && !cpu.aesni) GTEST_SKIP() << "no AES-NI";
-        if (GetParam() == Path::Vaes256 && !(cpu.vaes && cpu.avx2)) GTEST_SKIP() << "no VAES";
-        if (GetParam() == Path::Vaes512 && !(cpu.vaes && cpu.avx512f && cpu.avx512bw)) GTEST_SKIP() << "no VAES";
-    }
+class AesPaths : public zlc::test::OnPath {
+  protected:
+    void SetUp() override { expect_chosen(zc::aes_paths()); }
 
     static AES_KEY_SCHEDULE schedule(const Bytes& key, bool encrypt) {
         AES_KEY_SCHEDULE s{};
         const auto n = static_cast<std::uint32_t>(key.size());
-        EXPECT_EQ(encrypt ? zc::AesSetEncryptKey(&s, n, key.data()) : zc::AesSetDecryptKey(&s, n, key.data()), 0u);
+        EXPECT_EQ(encrypt ? zc::AesSetEncryptKey(&s, n, key.data())
+                          : zc::AesSetDecryptKey(&s, n, key.data()),
+                  0u);
         return s;
     }
 
-    zlc::test::PortablePathsScope portable_{GetParam() == Path::Portable};
-    Functions f_ = functions(GetParam());
+    const Functions& f_ = kFunctions;
 };
 
 TEST_P(AesPaths, Fips197AppendixC) {
@@ -93,7 +71,8 @@ TEST_P(AesPaths, Fips197AppendixC) {
         if (r.has("LAST_WORD")) {
             const std::uint32_t rounds = static_cast<std::uint32_t>(key.size()) / 4 + 6;
             EXPECT_EQ(enc.rounds, rounds);
-            EXPECT_EQ(enc.round_keys[4 * rounds + 3], std::stoul(r.at("LAST_WORD"), nullptr, 16)) << r.line;
+            EXPECT_EQ(enc.round_keys[4 * rounds + 3], std::stoul(r.at("LAST_WORD"), nullptr, 16))
+                << r.line;
             continue;
         }
         Bytes block = from_hex(r.at("PT"));
@@ -126,14 +105,18 @@ TEST_P(AesPaths, CavpEcbAndCbc) {
             Bytes out(in.size());
             if (cbc) {
                 Bytes iv = from_hex(r.at("IV"));
-                (encrypt ? f_.cbc_encrypt : f_.cbc_decrypt)(&s, iv.data(), in.data(), out.data(), in.size() / 16);
+                (encrypt ? f_.cbc_encrypt : f_.cbc_decrypt)(&s, iv.data(), in.data(), out.data(),
+                                                            in.size() / 16);
                 // The chaining value is left at the last ciphertext block.
                 const Bytes& ct = encrypt ? out : in;
-                EXPECT_EQ(to_hex(iv), to_hex(ct.data() + ct.size() - 16, 16)) << file << " line " << r.line;
+                EXPECT_EQ(to_hex(iv), to_hex(ct.data() + ct.size() - 16, 16))
+                    << file << " line " << r.line;
             } else {
-                (encrypt ? f_.ecb_encrypt : f_.ecb_decrypt)(&s, in.data(), out.data(), in.size() / 16);
+                (encrypt ? f_.ecb_encrypt : f_.ecb_decrypt)(&s, in.data(), out.data(),
+                                                            in.size() / 16);
             }
-            EXPECT_EQ(to_hex(out), r.at(encrypt ? "CIPHERTEXT" : "PLAINTEXT")) << file << " line " << r.line;
+            EXPECT_EQ(to_hex(out), r.at(encrypt ? "CIPHERTEXT" : "PLAINTEXT"))
+                << file << " line " << r.line;
         }
     }
 }
@@ -171,8 +154,8 @@ TEST_P(AesPaths, Sp80038aEcbCbcCtr) {
     EXPECT_EQ(checked, 9);
 }
 
-// OpenSSL as the oracle: random keys, IVs and lengths (across the 8- and 32-block batches), in place
-// and not, with counters that wrap their low 64 bits or all 128 bits inside a call.
+// OpenSSL as the oracle: random keys, IVs and lengths (across the 8- and 32-block batches), in
+// place and not, with counters that wrap their low 64 bits or all 128 bits inside a call.
 TEST_P(AesPaths, MatchesOpenSsl) {
     std::mt19937_64 rng(0xAE5);
     const EVP_CIPHER* ciphers[3][3] = {{EVP_aes_128_ecb(), EVP_aes_128_cbc(), EVP_aes_128_ctr()},
@@ -197,7 +180,9 @@ TEST_P(AesPaths, MatchesOpenSsl) {
         EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
         ASSERT_EQ(EVP_EncryptInit_ex(ctx, ciphers[size][mode], nullptr, key.data(), iv.data()), 1);
         EVP_CIPHER_CTX_set_padding(ctx, 0);
-        ASSERT_EQ(EVP_EncryptUpdate(ctx, expected.data(), &len, pt.data(), static_cast<int>(pt.size())), 1);
+        ASSERT_EQ(
+            EVP_EncryptUpdate(ctx, expected.data(), &len, pt.data(), static_cast<int>(pt.size())),
+            1);
         EVP_CIPHER_CTX_free(ctx);
         expected.resize(pt.size());
 
@@ -231,13 +216,9 @@ TEST_P(AesPaths, MatchesOpenSsl) {
     }
 }
 
-std::string path_name(const ::testing::TestParamInfo<Path>& info) {
-    static const char* const names[] = {"Portable", "AesNi", "Vaes256", "Vaes512"};
-    return names[static_cast<int>(info.param)];
-}
-
 INSTANTIATE_TEST_SUITE_P(Paths, AesPaths,
-                         ::testing::Values(Path::Portable, Path::AesNi, Path::Vaes256, Path::Vaes512), path_name);
+                         ::testing::ValuesIn(zlc::test::machine_paths(zc::aes_paths())),
+                         zlc::test::path_name);
 
 TEST(Aes, KeySetupRefusesBadArguments) {
     AES_KEY_SCHEDULE s{};
@@ -245,7 +226,8 @@ TEST(Aes, KeySetupRefusesBadArguments) {
     for (auto set : {zc::AesSetEncryptKey, zc::AesSetDecryptKey}) {
         EXPECT_EQ(set(&s, 16, nullptr), 0x0101002Bu);
         EXPECT_EQ(set(nullptr, 16, key.data()), 0x0101002Bu);
-        for (std::uint32_t bad : {0u, 8u, 15u, 17u, 20u, 33u, 0xFFFFFFF0u}) EXPECT_EQ(set(&s, bad, key.data()), 0x0101002Bu);
+        for (std::uint32_t bad : {0u, 8u, 15u, 17u, 20u, 33u, 0xFFFFFFF0u})
+            EXPECT_EQ(set(&s, bad, key.data()), 0x0101002Bu);
         for (std::uint32_t good : {16u, 24u, 32u}) EXPECT_EQ(set(&s, good, key.data()), 0u);
     }
 }
@@ -285,10 +267,7 @@ std::uint32_t aes_id(std::size_t key_length) {
     return key_length == 16 ? ZLC_AES_128 : key_length == 24 ? ZLC_AES_192 : ZLC_AES_256;
 }
 
-class AesUnit : public ::testing::TestWithParam<bool> {
-protected:
-    zlc::test::PortablePathsScope portable_{GetParam()};
-};
+class AesUnit : public zlc::test::OnPath {};
 
 TEST_P(AesUnit, Sp80038aEveryModeAndSplit) {
     const std::map<std::string, std::uint32_t> modes = {{"ECB", ZLC_MODE_ECB},
@@ -304,9 +283,12 @@ TEST_P(AesUnit, Sp80038aEveryModeAndSplit) {
         const Bytes iv = r.has("IV") ? from_hex(r.at("IV")) : Bytes{};
         const Bytes pt = from_hex(r.at("PT"));
         const std::uint32_t id = aes_id(key.size()) + mode->second + ZLC_NO_PADDING;
-        for (const std::vector<std::size_t>& pieces : {std::vector<std::size_t>{}, {5, 17}, {16, 1, 31}}) {
-            EXPECT_EQ(to_hex(zlc::test::run_unit(id, true, key, iv, pt, pieces).out), r.at("CT")) << r.line;
-            EXPECT_EQ(zlc::test::run_unit(id, false, key, iv, from_hex(r.at("CT")), pieces).out, pt) << r.line;
+        for (const std::vector<std::size_t>& pieces :
+             {std::vector<std::size_t>{}, {5, 17}, {16, 1, 31}}) {
+            EXPECT_EQ(to_hex(zlc::test::run_unit(id, true, key, iv, pt, pieces).out), r.at("CT"))
+                << r.line;
+            EXPECT_EQ(zlc::test::run_unit(id, false, key, iv, from_hex(r.at("CT")), pieces).out, pt)
+                << r.line;
         }
         ++checked;
     }
@@ -314,17 +296,20 @@ TEST_P(AesUnit, Sp80038aEveryModeAndSplit) {
 }
 
 TEST_P(AesUnit, CavpCfbAndOfb) {
-    for (const char* file : {"aes/CFB128MMT128.rsp", "aes/CFB128MMT256.rsp", "aes/OFBMMT128.rsp", "aes/OFBMMT256.rsp"}) {
-        const std::uint32_t mode = std::strncmp(file, "aes/CFB", 7) == 0 ? ZLC_MODE_CFB : ZLC_MODE_OFB;
+    for (const char* file : {"aes/CFB128MMT128.rsp", "aes/CFB128MMT256.rsp", "aes/OFBMMT128.rsp",
+                             "aes/OFBMMT256.rsp"}) {
+        const std::uint32_t mode =
+            std::strncmp(file, "aes/CFB", 7) == 0 ? ZLC_MODE_CFB : ZLC_MODE_OFB;
         const auto records = zlc::test::read_vector_file(file);
         ASSERT_GT(records.size(), 10u) << file;
         for (const auto& r : records) {
             const bool encrypt = r.section == "ENCRYPT";
             const Bytes key = from_hex(r.at("KEY"));
-            const auto outcome = zlc::test::run_unit(aes_id(key.size()) + mode + ZLC_NO_PADDING, encrypt, key,
-                                                     from_hex(r.at("IV")),
-                                                     from_hex(r.at(encrypt ? "PLAINTEXT" : "CIPHERTEXT")));
-            EXPECT_EQ(to_hex(outcome.out), r.at(encrypt ? "CIPHERTEXT" : "PLAINTEXT")) << file << " line " << r.line;
+            const auto outcome = zlc::test::run_unit(
+                aes_id(key.size()) + mode + ZLC_NO_PADDING, encrypt, key, from_hex(r.at("IV")),
+                from_hex(r.at(encrypt ? "PLAINTEXT" : "CIPHERTEXT")));
+            EXPECT_EQ(to_hex(outcome.out), r.at(encrypt ? "CIPHERTEXT" : "PLAINTEXT"))
+                << file << " line " << r.line;
         }
     }
 }
@@ -351,8 +336,10 @@ TEST_P(AesUnit, MatchesOpenSslEveryModeAndSplit) {
     for (int trial = 0; trial < 240; ++trial) {
         const Mode& mode = modes[trial % 8];
         const std::size_t size = (trial / 8) % 3;
-        const bool whole_blocks = !mode.padded && (mode.value == ZLC_MODE_ECB || mode.value == ZLC_MODE_CBC);
-        const std::size_t length = whole_blocks ? 16 * (1 + rng() % 70) : (mode.padded ? 0 : 1) + rng() % 1100;
+        const bool whole_blocks =
+            !mode.padded && (mode.value == ZLC_MODE_ECB || mode.value == ZLC_MODE_CBC);
+        const std::size_t length =
+            whole_blocks ? 16 * (1 + rng() % 70) : (mode.padded ? 0 : 1) + rng() % 1100;
         const Bytes key = zlc::test::random_bytes(16 + 8 * size, rng());
         const Bytes iv = zlc::test::random_bytes(16, rng());
         const Bytes pt = zlc::test::random_bytes(length, rng());
@@ -364,12 +351,14 @@ TEST_P(AesUnit, MatchesOpenSslEveryModeAndSplit) {
         EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
         ASSERT_EQ(EVP_EncryptInit_ex(ctx, mode.evp[size](), nullptr, key.data(), iv.data()), 1);
         EVP_CIPHER_CTX_set_padding(ctx, mode.padded ? 1 : 0);
-        ASSERT_EQ(EVP_EncryptUpdate(ctx, expected.data(), &n1, pt.data(), static_cast<int>(length)), 1);
+        ASSERT_EQ(EVP_EncryptUpdate(ctx, expected.data(), &n1, pt.data(), static_cast<int>(length)),
+                  1);
         ASSERT_EQ(EVP_EncryptFinal_ex(ctx, expected.data() + n1, &n2), 1);
         EVP_CIPHER_CTX_free(ctx);
         expected.resize(static_cast<std::size_t>(n1 + n2));
 
-        const std::uint32_t id = aes_id(key.size()) + mode.value + (mode.padded ? 0 : ZLC_NO_PADDING);
+        const std::uint32_t id =
+            aes_id(key.size()) + mode.value + (mode.padded ? 0 : ZLC_NO_PADDING);
         const auto enc = zlc::test::run_unit(id, true, key, iv, pt, pieces);
         ASSERT_EQ(enc.update_status | enc.final_status, 0u) << "trial " << trial;
         ASSERT_EQ(to_hex(enc.out), to_hex(expected)) << "trial " << trial;
@@ -379,16 +368,20 @@ TEST_P(AesUnit, MatchesOpenSslEveryModeAndSplit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, AesUnit, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Portable" : "Native"; });
+INSTANTIATE_TEST_SUITE_P(Paths, AesUnit,
+                         ::testing::ValuesIn(zlc::test::machine_paths(zc::aes_paths())),
+                         zlc::test::path_name);
 
 TEST(AesUnitInit, NullKeyIsRefused) {
     const Bytes iv(16, 0);
     for (std::uint32_t alg : {ZLC_AES_128, ZLC_AES_192, ZLC_AES_256}) {
-        for (std::uint32_t mode : {ZLC_MODE_ECB, ZLC_MODE_CBC, ZLC_MODE_CFB, ZLC_MODE_OFB, ZLC_MODE_CTR}) {
+        for (std::uint32_t mode :
+             {ZLC_MODE_ECB, ZLC_MODE_CBC, ZLC_MODE_CFB, ZLC_MODE_OFB, ZLC_MODE_CTR}) {
             for (std::uint32_t encrypt : {0u, 1u}) {
                 auto unit = zlc::test::new_block_unit();
-                EXPECT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), alg + mode, nullptr, iv.data(), encrypt), 0x05010023u);
+                EXPECT_EQ(
+                    ZLC_Init_BLOCK_CIPHER(unit.get(), alg + mode, nullptr, iv.data(), encrypt),
+                    0x05010023u);
             }
         }
     }

@@ -28,10 +28,10 @@ struct Keyed {
     }
 };
 
-// Every test runs once on the best path the CPU offers and once on the portable path.
-class AriaPaths : public ::testing::TestWithParam<bool> {
-protected:
-    test::PortablePathsScope paths_{GetParam()};
+// Every test runs on each path the machine has.
+class AriaPaths : public test::OnPath {
+  protected:
+    void SetUp() override { expect_chosen(aria_paths()); }
 };
 
 void check_ecb_file(const std::string& file) {
@@ -45,9 +45,11 @@ void check_ecb_file(const std::string& file) {
         Keyed k(from_hex(r.at("KEY")));
         const std::size_t blocks = pt.size() / 16;
         Bytes out(pt.size());
-        for (std::size_t b = 0; b < blocks; ++b) AriaEncryptBlock(&k.ks, pt.data() + 16 * b, out.data() + 16 * b);
+        for (std::size_t b = 0; b < blocks; ++b)
+            AriaEncryptBlock(&k.ks, pt.data() + 16 * b, out.data() + 16 * b);
         EXPECT_EQ(to_hex(out), to_hex(ct));
-        for (std::size_t b = 0; b < blocks; ++b) AriaDecryptBlock(&k.ks, out.data() + 16 * b, out.data() + 16 * b);
+        for (std::size_t b = 0; b < blocks; ++b)
+            AriaDecryptBlock(&k.ks, out.data() + 16 * b, out.data() + 16 * b);
         EXPECT_EQ(to_hex(out), to_hex(pt));
         kAriaOps.encrypt_blocks(&k.ks, pt.data(), out.data(), blocks);
         EXPECT_EQ(to_hex(out), to_hex(ct));
@@ -63,7 +65,8 @@ TEST_P(AriaPaths, Rfc5794AndKisaEcbVectors) {
     check_ecb_file("aria/kisa_kcmvp_ARIA256_ECB_KAT.txt");
 }
 
-// The KISA CBC and CTR examples through the descriptor's chained paths, encrypting and decrypting in place.
+// The KISA CBC and CTR examples through the descriptor's chained paths, encrypting and decrypting
+// in place.
 TEST_P(AriaPaths, KisaCbcAndCtrVectorsThroughDescriptor) {
     int checked = 0;
     for (const auto& r : test::read_vector_file("aria/aria_rfc5794_kisa_modes.txt")) {
@@ -101,18 +104,22 @@ TEST_P(AriaPaths, MultiBlockPathsMatchSingleBlocks) {
     for (const std::size_t key_length : {16u, 24u, 32u}) {
         Keyed k(test::random_bytes(key_length, key_length));
         for (const std::size_t blocks : {1u, 3u, 4u, 5u, 15u, 16u, 17u, 33u, 70u}) {
-            SCOPED_TRACE(std::to_string(key_length) + " bytes of key, " + std::to_string(blocks) + " blocks");
+            SCOPED_TRACE(std::to_string(key_length) + " bytes of key, " + std::to_string(blocks) +
+                         " blocks");
             const Bytes in = test::random_bytes(16 * blocks, blocks);
             Bytes expect(in.size());
             Bytes out(in.size());
-            for (std::size_t b = 0; b < blocks; ++b) AriaEncryptBlock(&k.ks, in.data() + 16 * b, expect.data() + 16 * b);
+            for (std::size_t b = 0; b < blocks; ++b)
+                AriaEncryptBlock(&k.ks, in.data() + 16 * b, expect.data() + 16 * b);
             kAriaOps.encrypt_blocks(&k.ks, in.data(), out.data(), blocks);
             EXPECT_EQ(out, expect);
-            for (std::size_t b = 0; b < blocks; ++b) AriaDecryptBlock(&k.ks, in.data() + 16 * b, expect.data() + 16 * b);
+            for (std::size_t b = 0; b < blocks; ++b)
+                AriaDecryptBlock(&k.ks, in.data() + 16 * b, expect.data() + 16 * b);
             kAriaOps.decrypt_blocks(&k.ks, in.data(), out.data(), blocks);
             EXPECT_EQ(out, expect);
 
-            for (const char* start : {"00000000000000fffffffffffffffffe", "ffffffffffffffffffffffffffffffff"}) {
+            for (const char* start :
+                 {"00000000000000fffffffffffffffffe", "ffffffffffffffffffffffffffffffff"}) {
                 Bytes counter = from_hex(start);
                 Bytes reference = counter;
                 for (std::size_t b = 0; b < blocks; ++b) {
@@ -129,8 +136,8 @@ TEST_P(AriaPaths, MultiBlockPathsMatchSingleBlocks) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(CpuPaths, AriaPaths, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Portable" : "Best"; });
+INSTANTIATE_TEST_SUITE_P(CpuPaths, AriaPaths,
+                         ::testing::ValuesIn(test::machine_paths(aria_paths())), test::path_name);
 
 TEST(AriaKeySetup, RefusesBadKeysAndLeavesTheRecord) {
     const Bytes key(32, 0x11);
@@ -160,7 +167,9 @@ TEST(AriaKeySetup, EachSetupWritesOnlyItsHalfAndTheRoundCount) {
         EXPECT_EQ(ks.rounds, expected_rounds[i]);
         // Round keys 1 .. rounds + 1 are written and the remaining slots are zero.
         for (std::uint32_t slot = ks.rounds + 1; slot < 17; ++slot) {
-            EXPECT_EQ(ks.encrypt_keys[slot][0] | ks.encrypt_keys[slot][1] | ks.encrypt_keys[slot][2] | ks.encrypt_keys[slot][3], 0u);
+            EXPECT_EQ(ks.encrypt_keys[slot][0] | ks.encrypt_keys[slot][1] |
+                          ks.encrypt_keys[slot][2] | ks.encrypt_keys[slot][3],
+                      0u);
         }
 
         std::memset(&ks, 0xC3, sizeof(ks));
@@ -189,13 +198,15 @@ TEST(AriaBlock, DamagedRoundCountStaysInsideTheRecord) {
     EXPECT_EQ(aria_round_count(&k.ks), 16u);
 }
 
-// The KISA mode examples through the unit, fed whole, one byte at a time and split at each block edge.
+// The KISA mode examples through the unit, fed whole, one byte at a time and split at each block
+// edge.
 TEST(AriaUnit, KisaModeVectorsThroughTheUnit) {
-    const std::pair<const char*, std::uint32_t> kModes[] = {{"ECB", ZLC_MODE_ECB},
-                                                          {"CBC", ZLC_MODE_CBC},
-                                                          {"CFB (128-bit feedback)", ZLC_MODE_CFB128},
-                                                          {"OFB", ZLC_MODE_OFB},
-                                                          {"CTR (128-bit big-endian counter, initial counter block = IV)", ZLC_MODE_CTR}};
+    const std::pair<const char*, std::uint32_t> kModes[] = {
+        {"ECB", ZLC_MODE_ECB},
+        {"CBC", ZLC_MODE_CBC},
+        {"CFB (128-bit feedback)", ZLC_MODE_CFB128},
+        {"OFB", ZLC_MODE_OFB},
+        {"CTR (128-bit big-endian counter, initial counter block = IV)", ZLC_MODE_CTR}};
     int checked = 0;
     for (const auto& r : test::read_vector_file("aria/aria_rfc5794_kisa_modes.txt")) {
         const Bytes key = from_hex(r.at("KEY"));
@@ -207,12 +218,16 @@ TEST(AriaUnit, KisaModeVectorsThroughTheUnit) {
         }
         if (mode == 0xFF) continue;  // CFB8: a width the unit refuses
         SCOPED_TRACE("line " + std::to_string(r.line));
-        const std::uint32_t id = ZLC_ARIA_128 + static_cast<std::uint32_t>(key.size() / 8 - 2) * 0x100 + mode + ZLC_NO_PADDING;
+        const std::uint32_t id = ZLC_ARIA_128 +
+                                 static_cast<std::uint32_t>(key.size() / 8 - 2) * 0x100 + mode +
+                                 ZLC_NO_PADDING;
         const Bytes iv = r.has("IV") ? from_hex(r.at("IV")) : Bytes{};
         for (const std::vector<std::size_t>& pieces :
-             {std::vector<std::size_t>{}, std::vector<std::size_t>(pt.size(), 1), std::vector<std::size_t>{16, 16, 32}}) {
+             {std::vector<std::size_t>{}, std::vector<std::size_t>(pt.size(), 1),
+              std::vector<std::size_t>{16, 16, 32}}) {
             EXPECT_EQ(to_hex(test::run_unit(id, true, key, iv, pt, pieces).out), r.at("CT"));
-            EXPECT_EQ(to_hex(test::run_unit(id, false, key, iv, from_hex(r.at("CT")), pieces).out), to_hex(pt));
+            EXPECT_EQ(to_hex(test::run_unit(id, false, key, iv, from_hex(r.at("CT")), pieces).out),
+                      to_hex(pt));
         }
         ++checked;
     }
@@ -227,8 +242,9 @@ TEST(AriaUnit, MatchesOpenSslInEveryModeForEverySplit) {
     names.reserve(40);
     for (const auto& [alg, prefix] : keys) {
         const std::pair<std::uint32_t, const char*> modes[] = {
-            {ZLC_MODE_ECB, "ECB"}, {ZLC_MODE_ECB | ZLC_NO_PADDING, "ECB"}, {ZLC_MODE_CBC, "CBC"},
-            {ZLC_MODE_CBC | ZLC_NO_PADDING, "CBC"}, {ZLC_MODE_CFB, "CFB"}, {ZLC_MODE_CFB128, "CFB"},
+            {ZLC_MODE_ECB, "ECB"}, {ZLC_MODE_ECB | ZLC_NO_PADDING, "ECB"},
+            {ZLC_MODE_CBC, "CBC"}, {ZLC_MODE_CBC | ZLC_NO_PADDING, "CBC"},
+            {ZLC_MODE_CFB, "CFB"}, {ZLC_MODE_CFB128, "CFB"},
             {ZLC_MODE_OFB, "OFB"}, {ZLC_MODE_CTR, "CTR"}};
         for (const auto& [mode, suffix] : modes) {
             names.push_back(prefix + suffix);

@@ -1,5 +1,6 @@
-// LEA: the standard's examples, the KCMVP known-answer sets and the reference ECB/CBC/CTR vectors on
-// the portable and word-sliced paths, the schedule record, and a differential check against Crypto++.
+// LEA: the standard's examples, the KCMVP known-answer sets and the reference ECB/CBC/CTR vectors
+// on the portable and word-sliced paths, the schedule record, and a differential check against
+// Crypto++.
 #include "crypto/cipher/lea.h"
 
 #include <cryptopp/lea.h>
@@ -31,10 +32,10 @@ LEA_KEY_SCHEDULE schedule(const Bytes& key) {
     return s;
 }
 
-// Portable, or the CPU's best (word-sliced AVX-512 and AVX2 batches, portable for the rest).
-class LeaPaths : public ::testing::TestWithParam<bool> {
-protected:
-    zlc::test::PortablePathsScope portable_{GetParam()};
+// Each path the machine has (word-sliced AVX-512 and AVX2 batches, portable for the rest).
+class LeaPaths : public zlc::test::OnPath {
+  protected:
+    void SetUp() override { expect_chosen(zc::lea_paths()); }
 };
 
 TEST_P(LeaPaths, StandardExamples) {
@@ -51,15 +52,17 @@ TEST_P(LeaPaths, StandardExamples) {
 // Consecutive records under one key are run as one multi-block call, so the batches of the
 // sliced paths see the published values too.
 TEST_P(LeaPaths, KcmvpKnownAnswers) {
-    for (const char* file : {"lea/kisa_kcmvp_LEA128_ECB_KAT.txt", "lea/kisa_kcmvp_LEA192_ECB_KAT.txt",
-                             "lea/kisa_kcmvp_LEA256_ECB_KAT.txt"}) {
+    for (const char* file :
+         {"lea/kisa_kcmvp_LEA128_ECB_KAT.txt", "lea/kisa_kcmvp_LEA192_ECB_KAT.txt",
+          "lea/kisa_kcmvp_LEA256_ECB_KAT.txt"}) {
         const auto records = zlc::test::read_vector_file(file);
         ASSERT_GT(records.size(), 200u) << file;
         for (std::size_t first = 0; first < records.size();) {
             std::size_t last = first;
             Bytes pt, ct;
             while (last < records.size() && records[last].at("KEY") == records[first].at("KEY")) {
-                const Bytes p = from_hex(records[last].at("PT")), c = from_hex(records[last].at("CT"));
+                const Bytes p = from_hex(records[last].at("PT")),
+                            c = from_hex(records[last].at("CT"));
                 pt.insert(pt.end(), p.begin(), p.end());
                 ct.insert(ct.end(), c.begin(), c.end());
                 ++last;
@@ -104,14 +107,15 @@ TEST_P(LeaPaths, ReferenceEcbCbcCtr) {
     }
 }
 
-// Crypto++ as the oracle: random keys, IVs and lengths (across the 8-, 16- and 64-block batches), in
-// place and not, with counters that carry across 32- and 64-bit words or wrap all 128 bits.
+// Crypto++ as the oracle: random keys, IVs and lengths (across the 8-, 16- and 64-block batches),
+// in place and not, with counters that carry across 32- and 64-bit words or wrap all 128 bits.
 TEST_P(LeaPaths, MatchesCryptopp) {
     std::mt19937_64 rng(0x1EA);
     for (int trial = 0; trial < 90; ++trial) {
         const int mode = trial % 3;
         const bool in_place = (trial / 3) % 2 == 0;
-        const Bytes key = zlc::test::random_bytes(16 + 8 * static_cast<std::size_t>((trial / 6) % 3), rng());
+        const Bytes key =
+            zlc::test::random_bytes(16 + 8 * static_cast<std::size_t>((trial / 6) % 3), rng());
         Bytes iv = zlc::test::random_bytes(16, rng());
         if (trial % 5 == 1) std::memset(iv.data() + 12, 0xFF, 3);
         if (trial % 5 == 2) std::memset(iv.data(), 0xFF, 15);
@@ -148,21 +152,26 @@ TEST_P(LeaPaths, MatchesCryptopp) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, LeaPaths, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Portable" : "Native"; });
+INSTANTIATE_TEST_SUITE_P(Paths, LeaPaths,
+                         ::testing::ValuesIn(zlc::test::machine_paths(zc::lea_paths())),
+                         zlc::test::path_name);
 
 // Each sliced kernel on its own (the dispatcher prefers AVX-512 where present): whole batches
 // only, equal to the portable block functions.
 TEST(Lea, SlicedKernelsMatchBlockFunctions) {
-    const auto& cpu = zlc::platform::cpu_features();
+    const zlc::platform::FeatureMask cpu = zlc::platform::detected_features();
     struct Kernel {
         bool available;
         std::size_t width;
-        std::size_t (*encrypt)(const LEA_KEY_SCHEDULE*, const std::uint8_t*, std::uint8_t*, std::size_t) noexcept;
-        std::size_t (*decrypt)(const LEA_KEY_SCHEDULE*, const std::uint8_t*, std::uint8_t*, std::size_t) noexcept;
+        std::size_t (*encrypt)(const LEA_KEY_SCHEDULE*, const std::uint8_t*, std::uint8_t*,
+                               std::size_t) noexcept;
+        std::size_t (*decrypt)(const LEA_KEY_SCHEDULE*, const std::uint8_t*, std::uint8_t*,
+                               std::size_t) noexcept;
     };
-    const Kernel kernels[] = {{cpu.avx2, 8, zc::lea_encrypt_blocks_avx2, zc::lea_decrypt_blocks_avx2},
-                              {cpu.avx512f, 16, zc::lea_encrypt_blocks_avx512, zc::lea_decrypt_blocks_avx512}};
+    const Kernel kernels[] = {{(cpu & zlc::platform::kAvx2) != 0, 8, zc::lea_encrypt_blocks_avx2,
+                               zc::lea_decrypt_blocks_avx2},
+                              {(cpu & zlc::platform::kAvx512f) != 0, 16,
+                               zc::lea_encrypt_blocks_avx512, zc::lea_decrypt_blocks_avx512}};
     for (const Kernel& k : kernels) {
         if (!k.available) continue;
         for (std::size_t key_length : {16u, 24u, 32u}) {
@@ -170,7 +179,8 @@ TEST(Lea, SlicedKernelsMatchBlockFunctions) {
             const std::size_t n = 3 * k.width + 5;
             const Bytes pt = zlc::test::random_bytes(16 * n, n);
             Bytes expected(pt.size()), out(pt.size(), 0xA5);
-            for (std::size_t i = 0; i < n; ++i) zc::LeaEncryptBlock(&s, pt.data() + 16 * i, expected.data() + 16 * i);
+            for (std::size_t i = 0; i < n; ++i)
+                zc::LeaEncryptBlock(&s, pt.data() + 16 * i, expected.data() + 16 * i);
             const std::size_t done = k.encrypt(&s, pt.data(), out.data(), n);
             ASSERT_EQ(done, 3 * k.width);
             EXPECT_EQ(to_hex(out.data(), 16 * done), to_hex(expected.data(), 16 * done));
@@ -185,7 +195,8 @@ TEST(Lea, KeySetupLengthsAndRecord) {
     LEA_KEY_SCHEDULE s{};
     const Bytes key(32, 0x5A);
     EXPECT_EQ(zc::LeaSetKey(&s, 20, key.data()), 1);
-    for (std::uint32_t bad : {0u, 8u, 15u, 17u, 33u}) EXPECT_EQ(zc::LeaSetKey(&s, bad, key.data()), 1);
+    for (std::uint32_t bad : {0u, 8u, 15u, 17u, 33u})
+        EXPECT_EQ(zc::LeaSetKey(&s, bad, key.data()), 1);
     EXPECT_EQ(zc::LeaSetKey(&s, 16, nullptr), 1);
     EXPECT_EQ(zc::LeaSetKey(nullptr, 16, key.data()), 1);
     const std::pair<std::uint32_t, std::uint32_t> rounds[] = {{16, 24}, {24, 28}, {32, 32}};
@@ -220,22 +231,24 @@ std::uint32_t lea_id(std::size_t key_length) {
     return key_length == 16 ? ZLC_LEA_128 : key_length == 24 ? ZLC_LEA_192 : ZLC_LEA_256;
 }
 
-class LeaUnit : public ::testing::TestWithParam<bool> {
-protected:
-    zlc::test::PortablePathsScope portable_{GetParam()};
-};
+class LeaUnit : public zlc::test::OnPath {};
 
 TEST_P(LeaUnit, ReferenceVectorsEverySplit) {
     for (const auto& r : zlc::test::read_vector_file("lea/kisa_lea_vs_ecb_cbc_ctr.txt")) {
         const std::string mode = r.at("MODE").substr(0, 3);
-        const std::uint32_t mode_value = mode == "ECB" ? ZLC_MODE_ECB : mode == "CBC" ? ZLC_MODE_CBC : ZLC_MODE_CTR;
+        const std::uint32_t mode_value = mode == "ECB"   ? ZLC_MODE_ECB
+                                         : mode == "CBC" ? ZLC_MODE_CBC
+                                                         : ZLC_MODE_CTR;
         const Bytes key = from_hex(r.at("KEY"));
         const Bytes iv = r.has("IV") ? from_hex(r.at("IV")) : Bytes{};
         const Bytes pt = from_hex(r.at("PT"));
         const std::uint32_t id = lea_id(key.size()) + mode_value + ZLC_NO_PADDING;
-        for (const std::vector<std::size_t>& pieces : {std::vector<std::size_t>{}, {7}, {16, 3, 20}}) {
-            EXPECT_EQ(to_hex(zlc::test::run_unit(id, true, key, iv, pt, pieces).out), r.at("CT")) << r.line;
-            EXPECT_EQ(zlc::test::run_unit(id, false, key, iv, from_hex(r.at("CT")), pieces).out, pt) << r.line;
+        for (const std::vector<std::size_t>& pieces :
+             {std::vector<std::size_t>{}, {7}, {16, 3, 20}}) {
+            EXPECT_EQ(to_hex(zlc::test::run_unit(id, true, key, iv, pt, pieces).out), r.at("CT"))
+                << r.line;
+            EXPECT_EQ(zlc::test::run_unit(id, false, key, iv, from_hex(r.at("CT")), pieces).out, pt)
+                << r.line;
         }
     }
 }
@@ -254,8 +267,9 @@ TEST_P(LeaUnit, MatchesCryptoppEveryModeAndSplit) {
     for (int trial = 0; trial < 240; ++trial) {
         const Mode& mode = modes[trial % 8];
         const bool block_mode = mode.value == ZLC_MODE_ECB || mode.value == ZLC_MODE_CBC;
-        const std::size_t length =
-            block_mode && !mode.padded ? 16 * (1 + rng() % 70) : (mode.padded ? 0 : 1) + rng() % 1100;
+        const std::size_t length = block_mode && !mode.padded
+                                       ? 16 * (1 + rng() % 70)
+                                       : (mode.padded ? 0 : 1) + rng() % 1100;
         const Bytes key = zlc::test::random_bytes(16 + 8 * ((trial / 8) % 3), rng());
         const Bytes iv = zlc::test::random_bytes(16, rng());
         const Bytes pt = zlc::test::random_bytes(length, rng());
@@ -263,20 +277,28 @@ TEST_P(LeaUnit, MatchesCryptoppEveryModeAndSplit) {
         for (int i = 0; i < 3; ++i) pieces.push_back(rng() % (length / 2 + 1));
 
         Bytes input = pt;
-        if (mode.padded) input.insert(input.end(), 16 - length % 16, static_cast<std::uint8_t>(16 - length % 16));
+        if (mode.padded)
+            input.insert(input.end(), 16 - length % 16,
+                         static_cast<std::uint8_t>(16 - length % 16));
         Bytes expected(input.size());
-        auto run = [&](auto&& cipher) { cipher.ProcessData(expected.data(), input.data(), input.size()); };
-        if (mode.value == ZLC_MODE_ECB) run(CryptoPP::ECB_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size()));
+        auto run = [&](auto&& cipher) {
+            cipher.ProcessData(expected.data(), input.data(), input.size());
+        };
+        if (mode.value == ZLC_MODE_ECB)
+            run(CryptoPP::ECB_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size()));
         if (mode.value == ZLC_MODE_CBC) {
             run(CryptoPP::CBC_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
         }
         if (mode.value == ZLC_MODE_CFB || mode.value == ZLC_MODE_CFB128) {
             run(CryptoPP::CFB_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
         }
-        if (mode.value == ZLC_MODE_OFB) run(CryptoPP::OFB_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
-        if (mode.value == ZLC_MODE_CTR) run(CryptoPP::CTR_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
+        if (mode.value == ZLC_MODE_OFB)
+            run(CryptoPP::OFB_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
+        if (mode.value == ZLC_MODE_CTR)
+            run(CryptoPP::CTR_Mode<CryptoPP::LEA>::Encryption(key.data(), key.size(), iv.data()));
 
-        const std::uint32_t id = lea_id(key.size()) + mode.value + (mode.padded ? 0 : ZLC_NO_PADDING);
+        const std::uint32_t id =
+            lea_id(key.size()) + mode.value + (mode.padded ? 0 : ZLC_NO_PADDING);
         const auto enc = zlc::test::run_unit(id, true, key, iv, pt, pieces);
         ASSERT_EQ(enc.update_status | enc.final_status, 0u) << "trial " << trial;
         ASSERT_EQ(to_hex(enc.out), to_hex(expected)) << "trial " << trial;
@@ -286,15 +308,18 @@ TEST_P(LeaUnit, MatchesCryptoppEveryModeAndSplit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, LeaUnit, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Portable" : "Native"; });
+INSTANTIATE_TEST_SUITE_P(Paths, LeaUnit,
+                         ::testing::ValuesIn(zlc::test::machine_paths(zc::lea_paths())),
+                         zlc::test::path_name);
 
 TEST(LeaUnitInit, NullKeyIsRefused) {
     const Bytes iv(16, 0);
     for (std::uint32_t alg : {ZLC_LEA_128, ZLC_LEA_192, ZLC_LEA_256}) {
-        for (std::uint32_t mode : {ZLC_MODE_ECB, ZLC_MODE_CBC, ZLC_MODE_CFB, ZLC_MODE_OFB, ZLC_MODE_CTR}) {
+        for (std::uint32_t mode :
+             {ZLC_MODE_ECB, ZLC_MODE_CBC, ZLC_MODE_CFB, ZLC_MODE_OFB, ZLC_MODE_CTR}) {
             auto unit = zlc::test::new_block_unit();
-            EXPECT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), alg + mode, nullptr, iv.data(), 1), 0x05010023u);
+            EXPECT_EQ(ZLC_Init_BLOCK_CIPHER(unit.get(), alg + mode, nullptr, iv.data(), 1),
+                      0x05010023u);
         }
     }
 }

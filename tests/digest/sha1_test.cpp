@@ -16,9 +16,9 @@ namespace {
 using namespace zlc::digest;
 using zlc::test::Bytes;
 
-class Sha1Paths : public ::testing::TestWithParam<bool> {
+class Sha1Paths : public zlc::test::OnPath {
   protected:
-    zlc::test::PortablePathsScope portable_{GetParam()};
+    void SetUp() override { expect_chosen(sha1_paths()); }
 };
 
 TEST_P(Sha1Paths, PublishedVectors) {
@@ -49,8 +49,9 @@ TEST_P(Sha1Paths, PaddingBoundaries) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, Sha1Paths, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Portable" : "Native"; });
+INSTANTIATE_TEST_SUITE_P(Paths, Sha1Paths,
+                         ::testing::ValuesIn(zlc::test::machine_paths(sha1_paths())),
+                         zlc::test::path_name);
 
 TEST(Sha1State, SixtyFourByteUpdateCompressesAtOnce) {
     SHA1_STATE state;

@@ -1,12 +1,13 @@
 // SHA-256 and SHA-224: FIPS 180-4 examples and NIST SHAVS vectors on every code path, buffering
 // rules of the state record, and a differential check against OpenSSL.
+#include "crypto/digest/sha256.h"
+
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
 #include <cstring>
 #include <random>
 
-#include "crypto/digest/sha256.h"
 #include "tests/support/hex.h"
 #include "tests/support/library_seams.h"
 #include "tests/support/vector_file.h"
@@ -27,9 +28,9 @@ Bytes digest(uint32_t id, const Bytes& msg) {
     return out;
 }
 
-class Sha256Paths : public ::testing::TestWithParam<bool> {
-protected:
-    zlc::test::PortablePathsScope portable_{GetParam()};
+class Sha256Paths : public zlc::test::OnPath {
+  protected:
+    void SetUp() override { expect_chosen(zlc::digest::sha256_paths()); }
 };
 
 void check_cavp_file(const char* file, uint32_t id) {
@@ -52,13 +53,17 @@ TEST_P(Sha256Paths, NistShortAndLongMessages) {
 TEST_P(Sha256Paths, Fips180ExamplesAndMillionA) {
     int checked = 0;
     for (const auto& r : zlc::test::read_vector_file("digest/fips180_examples.txt")) {
-        const uint32_t id = r.at("ALG") == "SHA-256" ? ZLC_SHA256 : r.at("ALG") == "SHA-224" ? ZLC_SHA224 : 0;
+        const uint32_t id = r.at("ALG") == "SHA-256"   ? ZLC_SHA256
+                            : r.at("ALG") == "SHA-224" ? ZLC_SHA224
+                                                       : 0;
         if (id == 0) continue;
         EXPECT_EQ(to_hex(digest(id, from_hex(r.at("MSGHEX")))), r.at("MD")) << r.line;
         ++checked;
     }
     for (const auto& r : zlc::test::read_vector_file("digest/fips180_million_a.txt")) {
-        const uint32_t id = r.at("ALG") == "SHA-256" ? ZLC_SHA256 : r.at("ALG") == "SHA-224" ? ZLC_SHA224 : 0;
+        const uint32_t id = r.at("ALG") == "SHA-256"   ? ZLC_SHA256
+                            : r.at("ALG") == "SHA-224" ? ZLC_SHA224
+                                                       : 0;
         if (id == 0) continue;
         const Bytes msg(std::stoul(r.at("MSG_LEN")), from_hex(r.at("MSG_BYTE"))[0]);
         EXPECT_EQ(to_hex(digest(id, msg)), r.at("MD"));
@@ -88,16 +93,17 @@ TEST_P(Sha256Paths, RandomSplitsMatchOneShotAndOpenSsl) {
 
             unsigned char ref[EVP_MAX_MD_SIZE];
             unsigned int ref_len = 0;
-            EVP_Digest(msg.data(), msg.size(), ref, &ref_len, id == ZLC_SHA256 ? EVP_sha256() : EVP_sha224(),
-                       nullptr);
+            EVP_Digest(msg.data(), msg.size(), ref, &ref_len,
+                       id == ZLC_SHA256 ? EVP_sha256() : EVP_sha224(), nullptr);
             EXPECT_EQ(streamed, Bytes(ref, ref + ref_len));
         }
     }
     ZLC_Free_DIGEST_Unit(unit);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, Sha256Paths, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Portable" : "Native"; });
+INSTANTIATE_TEST_SUITE_P(Paths, Sha256Paths,
+                         ::testing::ValuesIn(zlc::test::machine_paths(zlc::digest::sha256_paths())),
+                         zlc::test::path_name);
 
 TEST(Sha256State, SixtyFourByteUpdateCompressesAtOnce) {
     SHA256_STATE state;

@@ -28,9 +28,9 @@ struct Algorithm {
 const Algorithm kAlgorithms[] = {{ZLC_SHA512, "SHA512", EVP_sha512},
                                  {ZLC_SHA384, "SHA384", EVP_sha384}};
 
-class Sha512Paths : public ::testing::TestWithParam<bool> {
+class Sha512Paths : public zlc::test::OnPath {
   protected:
-    zlc::test::PortablePathsScope portable_{GetParam()};
+    void SetUp() override { expect_chosen(sha512_paths()); }
 };
 
 TEST_P(Sha512Paths, PublishedVectors) {
@@ -72,8 +72,9 @@ TEST_P(Sha512Paths, PaddingBoundaries) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, Sha512Paths, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Portable" : "Native"; });
+INSTANTIATE_TEST_SUITE_P(Paths, Sha512Paths,
+                         ::testing::ValuesIn(zlc::test::machine_paths(sha512_paths())),
+                         zlc::test::path_name);
 
 TEST(Sha512State, ChainingValueChangesOnlyPerWholeBlock) {
     SHA512_STATE state;
