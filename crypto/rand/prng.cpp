@@ -113,11 +113,12 @@ Status g_hash(PRNG_UNIT* unit, const BIGINT* xval, std::uint8_t* out) {
                                       static_cast<std::uint32_t>(row->block_size)) != kOk) {
         return kStepFailed;
     }
+    // No chaining value has more than eight words, nor `out` room for more than 64 bytes.
     auto words32 = [out](const std::uint32_t* h, int count) {
-        for (int i = 0; i < count; ++i) store_be32(out + 4 * i, h[i]);
+        for (int i = 0; i < count && i < 8; ++i) store_be32(out + 4 * i, h[i]);
     };
     auto words64 = [out](const std::uint64_t* h, int count) {
-        for (int i = 0; i < count; ++i) store_be64(out + 8 * i, h[i]);
+        for (int i = 0; i < count && i < 8; ++i) store_be64(out + 8 * i, h[i]);
     };
     switch (unit->g_algorithm) {
         case ZLC_SHA1:
