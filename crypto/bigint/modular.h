@@ -42,6 +42,16 @@ struct BIGINT_MONT {
                                             std::int32_t exponent_bits, const BIGINT* m,
                                             BIGINT_POOL* pool) noexcept;
 
+// r1 = a1^e1 mod m1 and r2 = a2^e2 mod m2 with both exponents scanned over exponent_bits: the
+// constant-time exponentiation twice, as one interleaved pass where the processor allows it (the
+// two CRT halves of an RSA private-key operation). The results are those of two calls; the first
+// failing status is returned. r1 and r2 must be distinct from every operand of the other side.
+[[nodiscard]] Status mod_exp_mont_consttime_x2(BIGINT* r1, const BIGINT* a1, const BIGINT* e1,
+                                               const BIGINT* m1, BIGINT* r2, const BIGINT* a2,
+                                               const BIGINT* e2, const BIGINT* m2,
+                                               std::int32_t exponent_bits,
+                                               BIGINT_POOL* pool) noexcept;
+
 // Exponent window width for an exponent of `bits` bits.
 int window_bits(std::int32_t bits) noexcept;
 

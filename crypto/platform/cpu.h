@@ -24,6 +24,7 @@ enum Feature : std::uint32_t {
     kVaes = 1u << 11,
     kVpclmul = 1u << 12,
     kGfni = 1u << 13,
+    kAvx512ifma = 1u << 14,
 };
 using FeatureMask = std::uint32_t;
 inline constexpr FeatureMask kEveryFeature = ~FeatureMask{0};

@@ -34,6 +34,7 @@ FeatureMask detect_x86_features() noexcept {
          bit_if(zmm_state && (b & bit_AVX512F) != 0, kAvx512f) |
          bit_if(zmm_state && (b & bit_AVX512BW) != 0, kAvx512bw) |
          bit_if(zmm_state && (b & bit_AVX512VL) != 0, kAvx512vl) |
+         bit_if(zmm_state && (b & bit_AVX512IFMA) != 0, kAvx512ifma) |
          bit_if(ymm_state && (c & bit_VAES) != 0, kVaes) |
          bit_if(ymm_state && (c & bit_VPCLMULQDQ) != 0, kVpclmul) |
          bit_if((c & bit_GFNI) != 0, kGfni);
