@@ -1071,6 +1071,77 @@ ZLC_API uint32_t ZLC_Generate_KCDSA_Key_Pair(KCDSA *kcdsa) ZLC_NOEXCEPT;
 /** The byte length of q (the S length); 0 for a null record, no q, or a failing self-test. */
 ZLC_API int32_t ZLC_Get_KCDSA_Length(const KCDSA *kcdsa) ZLC_NOEXCEPT;
 
+
+/* ---------------------------------------------------------------------------------------------
+ * Elliptic-curve containers: points, curve domain parameters and keys as records of integers.
+ * The library computes nothing on a curve; callers fill the records and hand them on. Each record
+ * owns what its fields point to; integers are released wiped.
+ * ------------------------------------------------------------------------------------------- */
+
+/* A point in affine coordinates; either coordinate may be null. */
+typedef struct ECPOINT {
+    BIGINT *x;
+    BIGINT *y;
+} ECPOINT;
+
+#define ZLC_ECURVE_NAME_SIZE 32
+
+/* Curve domain parameters. */
+typedef struct ECURVE {
+    int32_t curve_id;                 /* chosen by the caller */
+    BIGINT *p;                        /* field prime */
+    BIGINT *a;                        /* coefficient a */
+    BIGINT *b;                        /* coefficient b */
+    ECPOINT *generator;               /* base point */
+    BIGINT *order;                    /* order of the base point */
+    char name[ZLC_ECURVE_NAME_SIZE];  /* zero-terminated, at most 31 characters */
+} ECURVE;
+
+/* A curve key. */
+typedef struct ECC_Key {
+    ECURVE *curve;
+    ECPOINT *public_point;
+    BIGINT *private_scalar; /* may be null */
+    uint32_t reserved;      /* zero */
+} ECC_Key;
+
+/** A point with both coordinates null, or null when memory runs out. Release it with
+ * ZLC_Free_ECPOINT. */
+ZLC_API ECPOINT *ZLC_New_ECPOINT(void) ZLC_NOEXCEPT;
+/** Frees both coordinates (wiped) and sets them to null; null is ignored. */
+ZLC_API void ZLC_Clean_ECPOINT(ECPOINT *point) ZLC_NOEXCEPT;
+/** Cleans and releases the point; null is ignored. */
+ZLC_API void ZLC_Free_ECPOINT(ECPOINT *point) ZLC_NOEXCEPT;
+/** Sets both coordinates to zero, each a record with one word of storage: a missing coordinate is
+ * made, an existing one emptied first. Null is ignored; when memory runs out a coordinate may stay
+ * null. */
+ZLC_API void ZLC_Zero_Value_ECPOINT(ECPOINT *point) ZLC_NOEXCEPT;
+
+/** A zeroed curve with an empty generator point, or null when memory runs out. Release it with
+ * ZLC_Free_ECURVE. */
+ZLC_API ECURVE *ZLC_New_ECURVE(void) ZLC_NOEXCEPT;
+/** Frees p, a, b and the order, releases the generator point and zeroes the whole record
+ * (identifier and name included); null is ignored. */
+ZLC_API void ZLC_Clean_ECURVE(ECURVE *curve) ZLC_NOEXCEPT;
+/** Cleans and releases the curve; null is ignored. */
+ZLC_API void ZLC_Free_ECURVE(ECURVE *curve) ZLC_NOEXCEPT;
+/** Stores `curve_id`, and copies of every argument that is not null: the name (at most 31
+ * characters, the field cleared first), the integers (a missing record is made) and the
+ * coordinates present in `generator` (the curve's generator point is made when missing). Null
+ * arguments leave their fields as they are; the caller keeps its own records. Returns 0, or 1 when
+ * the curve is null or a copy fails. */
+ZLC_API uint32_t ZLC_Set_ECURVE_Params(ECURVE *curve, int32_t curve_id, const char *name, const BIGINT *p,
+                                       const BIGINT *a, const BIGINT *b, const ECPOINT *generator,
+                                       const BIGINT *order) ZLC_NOEXCEPT;
+
+/** A zeroed key, or null when memory runs out. Release it with ZLC_Free_ECC_Key. */
+ZLC_API ECC_Key *ZLC_New_ECC_Key(void) ZLC_NOEXCEPT;
+/** Releases the curve and the public point (each cleaned), frees the private scalar (wiped) and
+ * zeroes the key; null is ignored. */
+ZLC_API void ZLC_Clean_ECC_Key(ECC_Key *key) ZLC_NOEXCEPT;
+/** Cleans and releases the key; null is ignored. */
+ZLC_API void ZLC_Free_ECC_Key(ECC_Key *key) ZLC_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif
