@@ -604,14 +604,15 @@ Status set_params(KCDSA* k, const BIGINT* p, const BIGINT* q, const BIGINT* g, c
     }
     clean_kcdsa(k);
     const Status memory = st(op::kSetParams, REASON_ALLOC_FAILED_B);
+    // A new pool at once: key generation, which needs one, may follow Set directly.
+    k->pool = bi::new_pool();
+    if (k->pool == nullptr) return memory;
     if (!pk::store_copy(&k->p, p) || !pk::store_copy(&k->q, q) || !pk::store_copy(&k->g, g)) {
         return memory;
     }
     if (x != nullptr && !pk::store_copy(&k->x, x)) return memory;
     if (y != nullptr) return pk::store_copy(&k->y, y) ? kOk : memory;
     if (x == nullptr) return kOk;
-    if (k->pool == nullptr) k->pool = bi::new_pool();
-    if (k->pool == nullptr) return memory;
     bi::PoolFrame frame(k->pool);
     BIGINT* inverse = frame.take();
     if (inverse == nullptr) return memory;

@@ -325,6 +325,16 @@ TEST_F(KcdsaRecord, KeyPairGenerationAndPairwiseTest) {
     EXPECT_EQ(plain.r.size(), 20u);
     EXPECT_EQ(verify(k_.get(), ZLC_HAS160, m_, plain.r, plain.s), 0u);
 
+    // Straight after Set with public parameters only.
+    Big p = new_big(), q = new_big(), g = new_big();
+    ASSERT_EQ(ZLC_Copy_BIGINT(p.get(), k_->p), 0u);
+    ASSERT_EQ(ZLC_Copy_BIGINT(q.get(), k_->q), 0u);
+    ASSERT_EQ(ZLC_Copy_BIGINT(g.get(), k_->g), 0u);
+    ASSERT_EQ(ZLC_Set_KCDSA_Params(k_.get(), p.get(), q.get(), g.get(), nullptr, g.get()), 0u);
+    EXPECT_EQ(ZLC_Generate_KCDSA_Key_Pair_Ex(k_.get(), ZLC_SHA224), 0u);
+    ASSERT_EQ(ZLC_Set_KCDSA_Params(k_.get(), p.get(), q.get(), g.get(), nullptr, g.get()), 0u);
+    EXPECT_EQ(ZLC_Generate_KCDSA_Key_Pair(k_.get()), 0u);
+
     Kcdsa empty(ZLC_New_KCDSA());
     EXPECT_EQ(ZLC_Generate_KCDSA_Key_Pair_Ex(empty.get(), ZLC_SHA224), 0x10040049u);
     EXPECT_EQ(ZLC_Generate_KCDSA_Key_Pair_Ex(nullptr, ZLC_SHA224), 0x10040049u);
