@@ -54,6 +54,10 @@ ZLC_API uint32_t ZLC_Change_Non_Proven_Mode(void) ZLC_NOEXCEPT;
 ZLC_API uint32_t ZLC_Crypto_Initialize(void) ZLC_NOEXCEPT;
 /* "5.2.0"; static, never released. */
 ZLC_API const char *ZLC_Get_Crypto_Version(void) ZLC_NOEXCEPT;
+/* The power-up self-test: the module file's signature, object creation, (in proven mode) the
+ * entropy source, then the known-answer tests. 0 when every step passes, else the first failing
+ * step's status (0x1A01xxxx integrity ... 0x1A0D0059 KCDSA). */
+ZLC_API uint32_t ZLC_Crypto_Self_Test(void) ZLC_NOEXCEPT;
 
 /* ---------------------------------------------------------------------------------------------
  * Digests
