@@ -1,11 +1,29 @@
-/*
- * zlc.h - the exported interface of the zeltavine cryptographic library.
+/**
+ * @file zlc.h
+ * @brief The exported interface of the zeltavine cryptographic library.
  *
  * Every operation returns a 32-bit status: 0 is success; otherwise bits 31..24 name the
  * reporting module, bits 23..16 the operation within it and bits 15..0 the reason.
  * Lengths are signed 32-bit; outputs are caller-allocated. Units are allocated by the
  * library (New), prepared (Init), used, and wiped (Clean) or wiped and released (Free).
  * Compiles as C99 and as C++.
+ *
+ * Units passed to an Init function come from their New function (or are zero-filled records):
+ * Init first cleans a unit it has initialised before, which it recognises by the unit's
+ * `initialised` marker. Texts the library allocates for the caller are released with ZLC_Free();
+ * static texts are never released.
+ *
+ * @par Self-test gate
+ * While a self-test is pending, the first call of a gated function (the functions whose statuses
+ * below include "a failing self-test's status") runs the power-up self-test sequence of
+ * ZLC_Crypto_Self_Test() once. When the sequence fails, the call returns its status (module byte
+ * 0x1A) and the self-test stays pending, so the next gated call runs it again; when it passes, the
+ * gated functions run without it from then on. ZLC_Crypto_Initialize() passes the gate on request.
+ *
+ * @par Proven mode
+ * While proven mode is set (ZLC_Is_Proven()), the functions refuse the algorithms that mode does
+ * not approve: among the digests SHA-1, MD5, HAS-160 and MDC-2, among the block ciphers all but
+ * ARIA and 128-bit SEED, and the CTR mode.
  */
 #ifndef ZLC_H
 #define ZLC_H
@@ -13,12 +31,20 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/**
+ * @def ZLC_API
+ * @brief Gives an exported function default visibility (GCC and Clang); empty elsewhere.
+ */
 #if defined(__GNUC__) || defined(__clang__)
 #define ZLC_API __attribute__((visibility("default")))
 #else
 #define ZLC_API
 #endif
 
+/**
+ * @def ZLC_NOEXCEPT
+ * @brief `noexcept` in C++, empty in C: no exported function throws.
+ */
 #ifdef __cplusplus
 #define ZLC_NOEXCEPT noexcept
 extern "C" {
@@ -30,353 +56,853 @@ extern "C" {
  * Module core: memory helpers, module state, version
  * ------------------------------------------------------------------------------------------- */
 
-/* Shared reason values (bits 15..0 of a status). */
-#define ZLC_REASON_INVALID_ARGUMENT 0x002Bu
-#define ZLC_REASON_ALLOC_FAILED 0x003Au
-#define ZLC_REASON_NULL_ARGUMENT 0x0049u
-#define ZLC_REASON_NOT_APPROVED 0x00F0u
+/**
+ * @defgroup zlc_core Module core
+ * @brief Memory helpers, module state (proven mode, self-test gate), version and self-test.
+ * @{
+ */
 
-/* The C allocator; file and line are accepted for the caller's bookkeeping and ignored. */
+/** @name Shared reason values (bits 15..0 of a status)
+ * @{ */
+#define ZLC_REASON_INVALID_ARGUMENT 0x002Bu /**< an argument is out of its range */
+#define ZLC_REASON_ALLOC_FAILED 0x003Au     /**< memory could not be allocated */
+#define ZLC_REASON_NULL_ARGUMENT 0x0049u    /**< a required pointer is null */
+#define ZLC_REASON_NOT_APPROVED 0x00F0u     /**< refused in proven mode */
+/** @} */
+
+/**
+ * @brief Allocates a block with the C allocator (`malloc`).
+ *
+ * @param[in] size  bytes to allocate
+ * @param[in] file  caller's source file, for the caller's bookkeeping; ignored (may be null)
+ * @param[in] line  caller's source line; ignored
+ * @return The block, or null when memory runs out. Release it with ZLC_Free() or ZLC_Free_Ex().
+ */
 ZLC_API void *ZLC_Malloc(size_t size, const char *file, int line) ZLC_NOEXCEPT;
+/**
+ * @brief Allocates a zero-filled block of `count` records of `size` bytes (`calloc`).
+ *
+ * @param[in] count  number of records
+ * @param[in] size   bytes per record
+ * @param[in] file   caller's source file, for the caller's bookkeeping; ignored (may be null)
+ * @param[in] line   caller's source line; ignored
+ * @return The block, or null when memory runs out. Release it with ZLC_Free() or ZLC_Free_Ex().
+ */
 ZLC_API void *ZLC_Calloc(size_t count, size_t size, const char *file, int line) ZLC_NOEXCEPT;
+/**
+ * @brief Resizes a block (`realloc`); a null block allocates a new one.
+ *
+ * @param[in] block  a block from ZLC_Malloc(), ZLC_Calloc() or ZLC_Realloc(), or null
+ * @param[in] size   the new size in bytes
+ * @param[in] file   caller's source file, for the caller's bookkeeping; ignored (may be null)
+ * @param[in] line   caller's source line; ignored
+ * @return The resized block (possibly moved; the old contents are not wiped), or null when memory
+ *         runs out, in which case @p block stays valid and allocated.
+ */
 ZLC_API void *ZLC_Realloc(void *block, size_t size, const char *file, int line) ZLC_NOEXCEPT;
-/* Releases a block (null allowed), including every text the library hands out. */
+/**
+ * @brief Releases a block (`free`), including every text the library hands out.
+ *
+ * The block is not wiped; use ZLC_Free_Ex() for secrets.
+ *
+ * @param[in] block  the block to release; null does nothing
+ * @param[in] file   caller's source file, for the caller's bookkeeping; ignored (may be null)
+ * @param[in] line   caller's source line; ignored
+ */
 ZLC_API void ZLC_Free(void *block, const char *file, int line) ZLC_NOEXCEPT;
-/* Sets the first `length` bytes to zero, then releases the block. Null does nothing; a negative
- * length releases without wiping. */
+/**
+ * @brief Sets the first `length` bytes to zero, then releases the block.
+ *
+ * @param[in] block   a block from ZLC_Malloc(), ZLC_Calloc(), ZLC_Realloc() or the library's
+ *                    allocations; null does nothing
+ * @param[in] length  bytes to wipe, at most the block's size; 0 or a negative length releases
+ *                    without wiping
+ */
 ZLC_API void ZLC_Free_Ex(void *block, int32_t length) ZLC_NOEXCEPT;
 
-/* 1 while proven mode is set, else 0. */
+/**
+ * @brief Tells whether proven mode is set.
+ * @return 1 while proven mode is set, else 0.
+ */
 ZLC_API uint8_t ZLC_Is_Proven(void) ZLC_NOEXCEPT;
-/* Leaves proven mode: 0 while a self-test is pending, otherwise 0x0D0100F1 and no change. */
+/**
+ * @brief Leaves proven mode.
+ *
+ * Allowed only while a self-test is pending (the self-test has not yet completed).
+ *
+ * @return 0 (proven mode is then clear) while a self-test is pending, otherwise 0x0D0100F1 and no
+ *         change.
+ */
 ZLC_API uint32_t ZLC_Change_Non_Proven_Mode(void) ZLC_NOEXCEPT;
-/* Runs the self-test gate: 0, or the status of the self-test it ran. */
+/**
+ * @brief Runs the self-test gate.
+ *
+ * While a self-test is pending, runs the self-test sequence (see ZLC_Crypto_Self_Test()); success
+ * ends the pending state. Otherwise does nothing.
+ *
+ * @return 0, or the status of the self-test it ran (the self-test then stays pending).
+ */
 ZLC_API uint32_t ZLC_Crypto_Initialize(void) ZLC_NOEXCEPT;
-/* "5.2.0"; static, never released. */
+/**
+ * @brief The library's version text.
+ * @return "5.2.0"; static, never released.
+ */
 ZLC_API const char *ZLC_Get_Crypto_Version(void) ZLC_NOEXCEPT;
-/* The power-up self-test: the module file's signature, object creation, (in proven mode) the
- * entropy source, then the known-answer tests. 0 when every step passes, else the first failing
- * step's status (0x1A01xxxx integrity ... 0x1A0D0059 KCDSA). */
+/**
+ * @brief The power-up self-test.
+ *
+ * Runs, stopping at the first failure: the module file's signature (integrity test), object
+ * creation, (in proven mode only) the entropy source, then the known-answer tests of the DRBG,
+ * HMAC, the digests, the block ciphers, RSAES, RSASSA and KCDSA. It changes no module state; the
+ * self-test gate decides what a failure means for the module. May be called at any time.
+ *
+ * @return 0 when every step passes, else the first failing step's status: 0x1A010050 (no loaded
+ *         module file carries the module name), 0x1A01003B (memory), 0x1A010023 (signature
+ *         verification could not start), 0x1A01005C (the file could not be digested), 0x1A010019
+ *         (the file is unreadable, too short, or its signature does not verify), 0x1A020059
+ *         (object creation), 0x1A040014 (entropy source), 0x1A050059 (DRBG), 0x1A060059 (HMAC),
+ *         0x1A070059 (digests), 0x1A090059 (block ciphers), 0x1A0B0059 (RSAES), 0x1A0C0059
+ *         (RSASSA), 0x1A0D0059 (KCDSA).
+ */
 ZLC_API uint32_t ZLC_Crypto_Self_Test(void) ZLC_NOEXCEPT;
+
+/** @} */
 
 /* ---------------------------------------------------------------------------------------------
  * Digests
  * ------------------------------------------------------------------------------------------- */
 
-#define ZLC_SHA1 0x05000100u
-#define ZLC_SHA224 0x05000200u
-#define ZLC_SHA256 0x05000300u
-#define ZLC_SHA384 0x05000400u
-#define ZLC_SHA512 0x05000500u
-#define ZLC_MD5 0x06000100u
-#define ZLC_HAS160 0x07000100u
-#define ZLC_MDC2 0x08000100u
+/**
+ * @defgroup zlc_digest Digests
+ * @brief SHA-1 and SHA-2 (FIPS 180-4), MD5 (RFC 1321), HAS-160 and MDC-2 through one unit.
+ *
+ * New, Init with an identifier, Update any number of times, Final (the unit is then ready for the
+ * next message), Clean or Free. ZLC_DIGEST() does all in one call.
+ * @{
+ */
 
+/** @name Digest identifiers
+ * Digest length / block size in bytes. "Refused" means refused in proven mode.
+ * @{ */
+#define ZLC_SHA1 0x05000100u   /**< SHA-1, 20 / 64; refused */
+#define ZLC_SHA224 0x05000200u /**< SHA-224, 28 / 64 */
+#define ZLC_SHA256 0x05000300u /**< SHA-256, 32 / 64 */
+#define ZLC_SHA384 0x05000400u /**< SHA-384, 48 / 128 */
+#define ZLC_SHA512 0x05000500u /**< SHA-512, 64 / 128 */
+#define ZLC_MD5 0x06000100u    /**< MD5, 16 / 64; refused */
+#define ZLC_HAS160 0x07000100u /**< HAS-160, 20 / 64; refused */
+#define ZLC_MDC2 0x08000100u   /**< MDC-2 over DES, 16 / 8; refused */
+/** @} */
+
+/** The longest digest in bytes (SHA-512); enough room for any digest or HMAC output. */
 #define ZLC_DIGEST_MAX_LENGTH 64
 
+/** An algorithm's init routine: prepares its state record. Returns 0 or a failure status. */
 typedef uint32_t (*ZLC_DIGEST_INIT_ROUTINE)(void *state);
+/** An algorithm's update routine: absorbs `length` bytes. Returns 0 or a failure status. */
 typedef uint32_t (*ZLC_DIGEST_UPDATE_ROUTINE)(void *state, const uint8_t *data, uint32_t length);
+/** An algorithm's final routine: writes the digest to `out`. Returns 0 or a failure status. */
 typedef uint32_t (*ZLC_DIGEST_FINAL_ROUTINE)(void *state, uint8_t *out);
 
-/* A digest unit. HMAC and other callers may read its fields; only the library writes them. */
+/** A digest unit. HMAC and other callers may read its fields; only the library writes them. */
 typedef struct DIGEST_UNIT {
-    uint32_t algorithm_id;   /* identifier of the last Init; 0 when fresh or unknown */
-    int32_t block_size;      /* bytes */
-    int32_t digest_length;   /* bytes */
-    void *state;             /* the algorithm's state record, owned by the unit */
-    int32_t state_size;      /* bytes of *state */
-    ZLC_DIGEST_INIT_ROUTINE init;
-    ZLC_DIGEST_UPDATE_ROUTINE update;
-    ZLC_DIGEST_FINAL_ROUTINE final;
-    uint32_t initialised;    /* 0xFFFFFFFF once Init has started on the unit */
+    uint32_t algorithm_id;   /**< identifier of the last Init; 0 when fresh or unknown */
+    int32_t block_size;      /**< bytes */
+    int32_t digest_length;   /**< bytes */
+    void *state;             /**< the algorithm's state record, owned by the unit */
+    int32_t state_size;      /**< bytes of *state */
+    ZLC_DIGEST_INIT_ROUTINE init;     /**< bound once Init has succeeded, else null */
+    ZLC_DIGEST_UPDATE_ROUTINE update; /**< bound once Init has succeeded, else null */
+    ZLC_DIGEST_FINAL_ROUTINE final;   /**< bound once Init has succeeded, else null */
+    uint32_t initialised;    /**< 0xFFFFFFFF once Init has started on the unit */
 } DIGEST_UNIT;
 
-/* Status codes of the digest interface. */
-#define ZLC_DIGEST_INIT_NULL 0x0A010049u          /* null unit */
-#define ZLC_DIGEST_INIT_SELECT 0x0A010059u        /* unknown identifier, or refused in proven mode */
-#define ZLC_DIGEST_INIT_ROUTINE_FAILED 0x0A010022u
-#define ZLC_DIGEST_INIT_ALLOC 0x0A01003Au         /* the state record could not be allocated */
-#define ZLC_DIGEST_UPDATE_NULL 0x0A020049u        /* null unit or data (also for length 0) */
-#define ZLC_DIGEST_UPDATE_LENGTH 0x0A02002Bu      /* negative length */
-#define ZLC_DIGEST_UPDATE_FAILED 0x0A02005Bu      /* routine failed, or unit not initialised */
-#define ZLC_DIGEST_FINAL_NULL 0x0A030049u         /* null unit or output */
-#define ZLC_DIGEST_FINAL_FAILED 0x0A030018u       /* routine failed, or unit not initialised */
-#define ZLC_DIGEST_ONESHOT_NULL 0x0A050049u
-#define ZLC_DIGEST_ONESHOT_ALLOC 0x0A05003Au
-#define ZLC_DIGEST_ONESHOT_INIT 0x0A050022u
-#define ZLC_DIGEST_ONESHOT_UPDATE 0x0A05005Bu
-#define ZLC_DIGEST_ONESHOT_FINAL 0x0A050018u
+/** @name Status codes of the digest interface
+ * @{ */
+#define ZLC_DIGEST_INIT_NULL 0x0A010049u          /**< null unit */
+#define ZLC_DIGEST_INIT_SELECT 0x0A010059u        /**< unknown identifier, or refused in proven
+                                                       mode */
+#define ZLC_DIGEST_INIT_ROUTINE_FAILED 0x0A010022u /**< the algorithm's init routine failed */
+#define ZLC_DIGEST_INIT_ALLOC 0x0A01003Au         /**< the state record could not be allocated */
+#define ZLC_DIGEST_UPDATE_NULL 0x0A020049u        /**< null unit or data (also for length 0) */
+#define ZLC_DIGEST_UPDATE_LENGTH 0x0A02002Bu      /**< negative length */
+#define ZLC_DIGEST_UPDATE_FAILED 0x0A02005Bu      /**< routine failed, or unit not initialised */
+#define ZLC_DIGEST_FINAL_NULL 0x0A030049u         /**< null unit or output */
+#define ZLC_DIGEST_FINAL_FAILED 0x0A030018u       /**< routine failed, or unit not initialised */
+#define ZLC_DIGEST_ONESHOT_NULL 0x0A050049u       /**< ZLC_DIGEST(): null data */
+#define ZLC_DIGEST_ONESHOT_ALLOC 0x0A05003Au      /**< ZLC_DIGEST(): the unit could not be
+                                                       allocated */
+#define ZLC_DIGEST_ONESHOT_INIT 0x0A050022u       /**< ZLC_DIGEST(): Init failed */
+#define ZLC_DIGEST_ONESHOT_UPDATE 0x0A05005Bu     /**< ZLC_DIGEST(): Update failed */
+#define ZLC_DIGEST_ONESHOT_FINAL 0x0A050018u      /**< ZLC_DIGEST(): Final failed */
+/** @} */
 
-/* A zero-filled unit, or null. */
+/**
+ * @brief Allocates a digest unit.
+ * @return A zero-filled unit, or null when memory runs out. Release it with
+ *         ZLC_Free_DIGEST_Unit().
+ */
 ZLC_API DIGEST_UNIT *ZLC_New_DIGEST_Unit(void) ZLC_NOEXCEPT;
-/* Wipes and releases the state of an initialised unit and zeroes the unit; null does nothing. */
+/**
+ * @brief Wipes and releases the state of an initialised unit and zeroes the unit.
+ * @param[in,out] unit  the unit; null, or a unit Init has never started on, is left alone
+ */
 ZLC_API void ZLC_Clean_DIGEST_Unit(DIGEST_UNIT *unit) ZLC_NOEXCEPT;
-/* Cleans and releases the unit; null does nothing. */
+/**
+ * @brief Cleans and releases the unit.
+ * @param[in] unit  a unit from ZLC_New_DIGEST_Unit(); null does nothing
+ */
 ZLC_API void ZLC_Free_DIGEST_Unit(DIGEST_UNIT *unit) ZLC_NOEXCEPT;
-/* Prepares the unit for one algorithm (cleaning it first). */
+/**
+ * @brief Prepares the unit for one algorithm (cleaning it first).
+ *
+ * The unit owns the state record it allocates until Clean or Free. A failed Init leaves a unit
+ * that Update and Final refuse.
+ *
+ * @param[in,out] unit          the unit
+ * @param[in]     algorithm_id  one of the digest identifiers (ZLC_SHA1 ... ZLC_MDC2)
+ * @return 0, or 0x0A010049 (ZLC_DIGEST_INIT_NULL: null unit), a failing self-test's status,
+ *         0x0A010059 (ZLC_DIGEST_INIT_SELECT: unknown identifier, or refused in proven mode),
+ *         0x0A01003A (ZLC_DIGEST_INIT_ALLOC: no memory for the state), 0x0A010022
+ *         (ZLC_DIGEST_INIT_ROUTINE_FAILED: the algorithm's init routine failed).
+ */
 ZLC_API uint32_t ZLC_Init_DIGEST(DIGEST_UNIT *unit, uint32_t algorithm_id) ZLC_NOEXCEPT;
+/**
+ * @brief Absorbs message bytes.
+ *
+ * @param[in,out] unit    an initialised unit
+ * @param[in]     data    `length` bytes; never null, even for length 0
+ * @param[in]     length  bytes of data, 0 or more
+ * @return 0, or 0x0A020049 (ZLC_DIGEST_UPDATE_NULL: null unit or data), 0x0A02002B
+ *         (ZLC_DIGEST_UPDATE_LENGTH: negative length), 0x0A02005B (ZLC_DIGEST_UPDATE_FAILED: the
+ *         unit is not initialised, or the algorithm's routine failed).
+ */
 ZLC_API uint32_t ZLC_Update_DIGEST(DIGEST_UNIT *unit, const uint8_t *data, int32_t length) ZLC_NOEXCEPT;
-/* Writes digest_length bytes to out (and the length through out_length when given); the unit
- * is then ready for the next message. */
+/**
+ * @brief Ends the message and writes its digest.
+ *
+ * Writes digest_length bytes to out (and the length through out_length when given); the unit
+ * is then ready for the next message.
+ *
+ * @param[in,out] unit        an initialised unit
+ * @param[out]    out         room for the digest length (ZLC_Get_DIGEST_Length(), at most
+ *                            ZLC_DIGEST_MAX_LENGTH bytes)
+ * @param[out]    out_length  receives the digest length; may be null
+ * @return 0, or 0x0A030049 (ZLC_DIGEST_FINAL_NULL: null unit or output), 0x0A030018
+ *         (ZLC_DIGEST_FINAL_FAILED: the unit is not initialised, or the algorithm's routine
+ *         failed).
+ */
 ZLC_API uint32_t ZLC_Final_DIGEST(DIGEST_UNIT *unit, uint8_t *out, int32_t *out_length) ZLC_NOEXCEPT;
-/* The whole digest in one call. */
+/**
+ * @brief The whole digest in one call.
+ *
+ * @param[in]  algorithm_id  one of the digest identifiers
+ * @param[in]  data          `length` bytes; never null, even for length 0
+ * @param[in]  length        bytes of data, 0 or more
+ * @param[out] out           room for the digest length (at most ZLC_DIGEST_MAX_LENGTH bytes)
+ * @param[out] out_length    receives the digest length; may be null
+ * @return 0, or 0x0A050049 (ZLC_DIGEST_ONESHOT_NULL: null data), 0x0A05003A
+ *         (ZLC_DIGEST_ONESHOT_ALLOC: no memory for the unit), 0x0A050022 (ZLC_DIGEST_ONESHOT_INIT:
+ *         Init failed: unknown or refused identifier, memory, or a failing self-test), 0x0A05005B
+ *         (ZLC_DIGEST_ONESHOT_UPDATE: negative length), 0x0A050018 (ZLC_DIGEST_ONESHOT_FINAL: null
+ *         output).
+ */
 ZLC_API uint32_t ZLC_DIGEST(uint32_t algorithm_id, const uint8_t *data, int32_t length, uint8_t *out,
                             int32_t *out_length) ZLC_NOEXCEPT;
+/**
+ * @brief The identifier the unit was last initialised with.
+ * @param[in] unit  the unit
+ * @return The identifier of the last Init (also after an Init refused in proven mode); 0 for a
+ *         fresh or cleaned unit, after an Init with an unknown identifier, for a null unit, or when
+ *         the self-test fails.
+ */
 ZLC_API uint32_t ZLC_Get_DIGEST_Alg_ID(const DIGEST_UNIT *unit) ZLC_NOEXCEPT;
-/* Static name text ("SHA256", ...), or null. */
+/**
+ * @brief The name of a digest identifier.
+ * @param[in] algorithm_id  a digest identifier
+ * @return Static name text ("SHA1", "SHA224", "SHA256", "SHA384", "SHA512", "MD5", "HAS160",
+ *         "MDC2"), never released; null for an unknown identifier or when the self-test fails.
+ */
 ZLC_API const char *ZLC_Get_DIGEST_Alg_Name(uint32_t algorithm_id) ZLC_NOEXCEPT;
-/* Exact, case-insensitive ("sha256" -> 0x05000300); 0 when unknown. */
+/**
+ * @brief The identifier of a digest name.
+ *
+ * Exact, case-insensitive match against the names ZLC_Get_DIGEST_Alg_Name() gives.
+ *
+ * @param[in] name  a zero-terminated name, e.g. "sha256"; may be null
+ * @return The identifier ("sha256" gives 0x05000300); 0 when unknown, for null, or when the
+ *         self-test fails.
+ */
 ZLC_API uint32_t ZLC_Get_DIGEST_Alg_ID_By_Name(const char *name) ZLC_NOEXCEPT;
+/**
+ * @brief The digest length of an identifier.
+ * @param[in] algorithm_id  a digest identifier
+ * @return Bytes (20, 28, 32, 48, 64 or 16); 0 for an unknown identifier or when the self-test
+ *         fails.
+ */
 ZLC_API int32_t ZLC_Get_DIGEST_Length(uint32_t algorithm_id) ZLC_NOEXCEPT;
+
+/** @} */
 
 /* ---------------------------------------------------------------------------------------------
  * HMAC
  * ------------------------------------------------------------------------------------------- */
 
-/* An HMAC identifier is a digest identifier with bit 28 set (0x15000300: HMAC with SHA-256). */
+/**
+ * @defgroup zlc_hmac HMAC
+ * @brief HMAC (RFC 2104, FIPS 198-1) over any digest of the library.
+ *
+ * Init keys the unit once; each message is then Update (one or more times) and Final, and the
+ * next Update after a Final starts a new message under the same key.
+ * @{
+ */
+
+/** An HMAC identifier is a digest identifier with bit 28 set (0x15000300: HMAC with SHA-256). */
 #define ZLC_HMAC_FLAG 0x10000000u
+/** Bytes of HMAC_UNIT::key_block: the largest digest block. */
 #define ZLC_HMAC_KEY_BLOCK_SIZE 128
 
-/* An HMAC unit (RFC 2104, FIPS 198-1). Callers may read its fields; only the library writes them. */
+/** An HMAC unit (RFC 2104, FIPS 198-1). Callers may read its fields; only the library writes
+ * them. */
 typedef struct HMAC_UNIT {
-    uint32_t hmac_id;          /* digest identifier | ZLC_HMAC_FLAG */
-    DIGEST_UNIT *digest;       /* owned by the unit */
-    void *inner_state;         /* digest state after the inner padded key block, state_size bytes */
-    void *outer_state;         /* digest state after the outer padded key block, state_size bytes */
-    int32_t state_size;        /* bytes of each saved state */
-    uint8_t key_block[ZLC_HMAC_KEY_BLOCK_SIZE]; /* the key, or its digest, zero-padded to the block */
-    int32_t key_length;        /* key bytes in key_block before padding */
-    int32_t phase;             /* 1 after Init, 2 after Update, 3 after Final; 0 until an Init completes */
-    uint32_t initialised;      /* 0xFFFFFFFF once Init has started on the unit */
+    uint32_t hmac_id;          /**< digest identifier | ZLC_HMAC_FLAG */
+    DIGEST_UNIT *digest;       /**< owned by the unit */
+    void *inner_state;         /**< digest state after the inner padded key block, state_size
+                                    bytes */
+    void *outer_state;         /**< digest state after the outer padded key block, state_size
+                                    bytes */
+    int32_t state_size;        /**< bytes of each saved state */
+    uint8_t key_block[ZLC_HMAC_KEY_BLOCK_SIZE]; /**< the key, or its digest, zero-padded to the
+                                                     block */
+    int32_t key_length;        /**< key bytes in key_block before padding */
+    int32_t phase;             /**< 1 after Init, 2 after Update, 3 after Final; 0 until an Init
+                                    completes */
+    uint32_t initialised;      /**< 0xFFFFFFFF once Init has started on the unit */
 } HMAC_UNIT;
 
-/* Status codes of HMAC. */
-#define ZLC_HMAC_INIT_NULL 0x0F010049u           /* null unit or key */
-#define ZLC_HMAC_INIT_DIGEST 0x0F010022u         /* the digest could not be initialised (unknown, refused) */
-#define ZLC_HMAC_INIT_ALLOC 0x0F01003Bu          /* a saved state could not be allocated */
-#define ZLC_HMAC_INIT_RANGE 0x0F010059u          /* key length negative, or block size above 128 */
-#define ZLC_HMAC_INIT_UPDATE 0x0F01005Bu         /* absorbing the key or a padded key block failed */
-#define ZLC_HMAC_INIT_FINAL 0x0F010018u          /* digesting a key longer than the block failed */
-#define ZLC_HMAC_UPDATE_NULL 0x0F020049u         /* null unit */
-#define ZLC_HMAC_UPDATE_LENGTH 0x0F02002Bu       /* length 0 or negative */
-#define ZLC_HMAC_UPDATE_FAILED 0x0F02005Bu       /* null data, unit not initialised, or digest failed */
-#define ZLC_HMAC_FINAL_NULL 0x0F030049u          /* null unit */
-#define ZLC_HMAC_FINAL_FAILED 0x0F030018u        /* null output, unit not initialised, or digest failed */
-#define ZLC_HMAC_FINAL_UPDATE 0x0F03005Bu        /* absorbing the inner digest failed */
-#define ZLC_HMAC_ONESHOT_ALLOC 0x0F04003Bu
-#define ZLC_HMAC_ONESHOT_INIT 0x0F040023u
-#define ZLC_HMAC_ONESHOT_UPDATE 0x0F04005Cu      /* also for an empty message */
-#define ZLC_HMAC_ONESHOT_FINAL 0x0F040019u
+/** @name Status codes of HMAC
+ * @{ */
+#define ZLC_HMAC_INIT_NULL 0x0F010049u           /**< null unit or key */
+#define ZLC_HMAC_INIT_DIGEST 0x0F010022u         /**< the digest could not be initialised
+                                                      (unknown, refused) */
+#define ZLC_HMAC_INIT_ALLOC 0x0F01003Bu          /**< a saved state could not be allocated */
+#define ZLC_HMAC_INIT_RANGE 0x0F010059u          /**< key length negative, or block size above
+                                                      128 */
+#define ZLC_HMAC_INIT_UPDATE 0x0F01005Bu         /**< absorbing the key or a padded key block
+                                                      failed */
+#define ZLC_HMAC_INIT_FINAL 0x0F010018u          /**< digesting a key longer than the block
+                                                      failed */
+#define ZLC_HMAC_UPDATE_NULL 0x0F020049u         /**< null unit */
+#define ZLC_HMAC_UPDATE_LENGTH 0x0F02002Bu       /**< length 0 or negative */
+#define ZLC_HMAC_UPDATE_FAILED 0x0F02005Bu       /**< null data, unit not initialised, or digest
+                                                      failed */
+#define ZLC_HMAC_FINAL_NULL 0x0F030049u          /**< null unit */
+#define ZLC_HMAC_FINAL_FAILED 0x0F030018u        /**< null output, unit not initialised, or
+                                                      digest failed */
+#define ZLC_HMAC_FINAL_UPDATE 0x0F03005Bu        /**< absorbing the inner digest failed */
+#define ZLC_HMAC_ONESHOT_ALLOC 0x0F04003Bu       /**< ZLC_HMAC(): the unit could not be allocated */
+#define ZLC_HMAC_ONESHOT_INIT 0x0F040023u        /**< ZLC_HMAC(): Init failed */
+#define ZLC_HMAC_ONESHOT_UPDATE 0x0F04005Cu      /**< ZLC_HMAC(): Update failed; also for an
+                                                      empty message */
+#define ZLC_HMAC_ONESHOT_FINAL 0x0F040019u       /**< ZLC_HMAC(): Final failed */
+/** @} */
 
-/* A zero-filled unit, or null. */
+/**
+ * @brief Allocates an HMAC unit.
+ * @return A zero-filled unit, or null when memory runs out. Release it with ZLC_Free_HMAC_Unit().
+ */
 ZLC_API HMAC_UNIT *ZLC_New_HMAC_Unit(void) ZLC_NOEXCEPT;
-/* Wipes and releases the digest unit and the saved states of an initialised unit, then zeroes the
- * unit (key_block included); null or a never-initialised unit is left alone. */
+/**
+ * @brief Wipes and releases the unit's digest unit and saved states, then zeroes the unit.
+ *
+ * Wipes and releases the digest unit and the saved states of an initialised unit, then zeroes the
+ * unit (key_block included).
+ *
+ * @param[in,out] unit  the unit; null or a never-initialised unit is left alone
+ */
 ZLC_API void ZLC_Clean_HMAC_Unit(HMAC_UNIT *unit) ZLC_NOEXCEPT;
-/* Cleans and releases the unit; null does nothing. */
+/**
+ * @brief Cleans and releases the unit.
+ * @param[in] unit  a unit from ZLC_New_HMAC_Unit(); null does nothing
+ */
 ZLC_API void ZLC_Free_HMAC_Unit(HMAC_UNIT *unit) ZLC_NOEXCEPT;
-/* Keys the unit for the plain digest identifier (cleaning it first). Keys longer than the digest's
- * block are digested first; a key of length 0 is allowed, a null key is not. May return the
- * self-test status of the gate. */
+/**
+ * @brief Keys the unit for the plain digest identifier (cleaning it first).
+ *
+ * Keys longer than the digest's block are digested first; a key of length 0 is allowed, a null key
+ * is not. The unit owns the digest unit and saved states it allocates until Clean or Free. A failed
+ * Init leaves a unit that Update and Final refuse.
+ *
+ * @param[in,out] unit        the unit
+ * @param[in]     digest_id   a digest identifier without ZLC_HMAC_FLAG (ZLC_SHA256, ...)
+ * @param[in]     key         `key_length` bytes; not null, even for length 0
+ * @param[in]     key_length  key bytes, 0 or more
+ * @return 0, or a failing self-test's status (checked first), 0x0F010049 (ZLC_HMAC_INIT_NULL: null
+ *         unit or key), 0x0F010022 (ZLC_HMAC_INIT_DIGEST: the digest unit could not be made or
+ *         initialised: unknown identifier, refused in proven mode, memory), 0x0F01003B
+ *         (ZLC_HMAC_INIT_ALLOC: no memory for a saved state), 0x0F010059 (ZLC_HMAC_INIT_RANGE:
+ *         negative key length, or a digest block above 128 bytes), 0x0F01005B
+ *         (ZLC_HMAC_INIT_UPDATE: absorbing the key or a padded key block failed), 0x0F010018
+ *         (ZLC_HMAC_INIT_FINAL: digesting a long key failed).
+ */
 ZLC_API uint32_t ZLC_Init_HMAC(HMAC_UNIT *unit, uint32_t digest_id, const uint8_t *key,
                                int32_t key_length) ZLC_NOEXCEPT;
-/* Feeds message bytes (length above 0). After a Final, the first Update starts a new message
- * under the same key. */
+/**
+ * @brief Feeds message bytes.
+ *
+ * After a Final, the first Update starts a new message under the same key.
+ *
+ * @param[in,out] unit    a keyed unit
+ * @param[in]     data    `length` bytes
+ * @param[in]     length  bytes of data, above 0
+ * @return 0, or 0x0F020049 (ZLC_HMAC_UPDATE_NULL: null unit), 0x0F02002B
+ *         (ZLC_HMAC_UPDATE_LENGTH: length 0 or negative), 0x0F02005B (ZLC_HMAC_UPDATE_FAILED: null
+ *         data, a unit that is not keyed, or the digest failed).
+ */
 ZLC_API uint32_t ZLC_Update_HMAC(HMAC_UNIT *unit, const uint8_t *data, int32_t length) ZLC_NOEXCEPT;
-/* Writes the MAC (the digest length, at most ZLC_DIGEST_MAX_LENGTH bytes) and its length through
- * out_length when given. A failure leaves the message so far in place when the output is null. */
+/**
+ * @brief Ends the message and writes its MAC.
+ *
+ * Writes the MAC (the digest length, at most ZLC_DIGEST_MAX_LENGTH bytes) and its length through
+ * out_length when given. A failure leaves the message so far in place when the output is null.
+ * A Final with no Update since the last Init or Final gives the MAC of the empty message.
+ *
+ * @param[in,out] unit        a keyed unit
+ * @param[out]    out         room for the digest length (at most ZLC_DIGEST_MAX_LENGTH bytes)
+ * @param[out]    out_length  receives the MAC length; may be null
+ * @return 0, or 0x0F030049 (ZLC_HMAC_FINAL_NULL: null unit), 0x0F030018 (ZLC_HMAC_FINAL_FAILED:
+ *         null output, a unit that is not keyed, or the digest failed), 0x0F03005B
+ *         (ZLC_HMAC_FINAL_UPDATE: absorbing the inner digest failed).
+ */
 ZLC_API uint32_t ZLC_Final_HMAC(HMAC_UNIT *unit, uint8_t *out, int32_t *out_length) ZLC_NOEXCEPT;
-/* The whole MAC in one call; the message must not be empty. */
+/**
+ * @brief The whole MAC in one call; the message must not be empty.
+ *
+ * @param[in]  digest_id   a digest identifier without ZLC_HMAC_FLAG
+ * @param[in]  key         `key_length` bytes; not null
+ * @param[in]  key_length  key bytes, 0 or more
+ * @param[in]  data        `length` bytes
+ * @param[in]  length      bytes of data, above 0
+ * @param[out] out         room for the digest length (at most ZLC_DIGEST_MAX_LENGTH bytes)
+ * @param[out] out_length  receives the MAC length; may be null
+ * @return 0, or 0x0F04003B (ZLC_HMAC_ONESHOT_ALLOC: no memory for the unit), 0x0F040023
+ *         (ZLC_HMAC_ONESHOT_INIT: any failure of ZLC_Init_HMAC(), a failing self-test included),
+ *         0x0F04005C (ZLC_HMAC_ONESHOT_UPDATE: null data, length 0 or negative), 0x0F040019
+ *         (ZLC_HMAC_ONESHOT_FINAL: null output, or the digest failed).
+ */
 ZLC_API uint32_t ZLC_HMAC(uint32_t digest_id, const uint8_t *key, int32_t key_length, const uint8_t *data,
                           int32_t length, uint8_t *out, int32_t *out_length) ZLC_NOEXCEPT;
-/* "HMAC_" and the digest name for an HMAC identifier ("HMAC_SHA256" for 0x15000300), or null.
- * The caller releases the text with ZLC_Free. */
+/**
+ * @brief The name of an HMAC identifier.
+ * @param[in] hmac_id  a digest identifier with ZLC_HMAC_FLAG set
+ * @return "HMAC_" and the digest name for an HMAC identifier ("HMAC_SHA256" for 0x15000300), or
+ *         null when the flag is missing, the digest is unknown, memory runs out or the self-test
+ *         fails. The caller releases the text with ZLC_Free().
+ */
 ZLC_API char *ZLC_Get_HMAC_Name(uint32_t hmac_id) ZLC_NOEXCEPT;
+
+/** @} */
 
 /* ---------------------------------------------------------------------------------------------
  * Block ciphers
  * ------------------------------------------------------------------------------------------- */
 
-/* An identifier is an algorithm value, plus a mode value, plus ZLC_NO_PADDING:
- * ZLC_ARIA_128 + ZLC_MODE_CBC is ARIA-128-CBC with PKCS #7 padding (0x03000120). */
-#define ZLC_AES_128 0x01000100u
-#define ZLC_AES_192 0x01000200u
-#define ZLC_AES_256 0x01000300u
-#define ZLC_DES 0x02000100u
-#define ZLC_TDES_3KEY 0x02000200u     /* K1 || K2 || K3 */
-#define ZLC_TDES_2KEY 0x02001200u     /* K1 || K2, K3 = K1 */
-#define ZLC_TDES_3KEY_ALT 0x02010200u /* same cipher as ZLC_TDES_3KEY, reported as itself */
-#define ZLC_ARIA_128 0x03000100u
-#define ZLC_ARIA_192 0x03000200u
-#define ZLC_ARIA_256 0x03000300u
-#define ZLC_SEED_128 0x04000100u
-#define ZLC_SEED_256 0x04000200u
-#define ZLC_RC5 0x05000100u
-#define ZLC_BLOWFISH 0x06000100u
-#define ZLC_RC2_128 0x07000100u /* effective key bits 128, 40 and 64 */
-#define ZLC_RC2_40 0x07000200u
-#define ZLC_RC2_64 0x07000300u
-#define ZLC_LEA_128 0x08000100u
-#define ZLC_LEA_192 0x08000200u
-#define ZLC_LEA_256 0x08000300u
+/**
+ * @defgroup zlc_block_cipher Block ciphers
+ * @brief AES, DES, Triple DES, ARIA, SEED, RC5, Blowfish, RC2 and LEA in ECB, CBC, CFB, OFB and
+ * CTR (NIST SP 800-38A), with PKCS \#7 padding for ECB and CBC.
+ *
+ * An identifier is an algorithm value, plus a mode value, plus ZLC_NO_PADDING:
+ * ZLC_ARIA_128 + ZLC_MODE_CBC is ARIA-128-CBC with PKCS \#7 padding (0x03000120).
+ * Each algorithm value fixes its key length (ZLC_Get_Key_Length()).
+ *
+ * New, Init (key, IV, direction), Update any number of times, Final (the unit is then ready for a
+ * new message under the same key and IV), Clean or Free. ZLC_BLOCK_CIPHER() does all in one call;
+ * ZLC_Init_Advanced_BLOCK_CIPHER() and ZLC_DoFinal_Advanced_BLOCK_CIPHER() key once into a
+ * caller-kept record and then run whole messages from it.
+ * @{
+ */
 
-#define ZLC_MODE_ECB 0x00u
-#define ZLC_MODE_CBC 0x20u
-#define ZLC_MODE_CFB 0x40u    /* full-block feedback */
-#define ZLC_MODE_CFB1 0x42u   /* named, never accepted */
-#define ZLC_MODE_CFB8 0x44u   /* named, never accepted */
-#define ZLC_MODE_CFB16 0x46u  /* named, never accepted */
-#define ZLC_MODE_CFB32 0x48u  /* named, never accepted */
-#define ZLC_MODE_CFB64 0x4Au  /* CFB on an 8-byte-block cipher; stored as ZLC_MODE_CFB */
-#define ZLC_MODE_CFB128 0x4Cu /* CFB on a 16-byte-block cipher; stored as ZLC_MODE_CFB */
-#define ZLC_MODE_OFB 0x60u
-#define ZLC_MODE_CTR 0x80u    /* big-endian counter over the whole block; not for RC2 */
-/* ECB and CBC: no PKCS #7 padding, data must be whole blocks. CFB, OFB and CTR: required for
+/** @name Algorithm values
+ * Key length / block length in bytes. Only the ARIA values and ZLC_SEED_128 are accepted in
+ * proven mode.
+ * @{ */
+#define ZLC_AES_128 0x01000100u   /**< AES (FIPS 197), 16 / 16 */
+#define ZLC_AES_192 0x01000200u   /**< AES, 24 / 16 */
+#define ZLC_AES_256 0x01000300u   /**< AES, 32 / 16 */
+#define ZLC_DES 0x02000100u       /**< DES, 8 / 8 */
+#define ZLC_TDES_3KEY 0x02000200u     /**< Triple DES, 24 / 8: K1 || K2 || K3 */
+#define ZLC_TDES_2KEY 0x02001200u     /**< Triple DES, 16 / 8: K1 || K2, K3 = K1 */
+#define ZLC_TDES_3KEY_ALT 0x02010200u /**< same cipher as ZLC_TDES_3KEY, reported as itself */
+#define ZLC_ARIA_128 0x03000100u  /**< ARIA (RFC 5794), 16 / 16 */
+#define ZLC_ARIA_192 0x03000200u  /**< ARIA, 24 / 16 */
+#define ZLC_ARIA_256 0x03000300u  /**< ARIA, 32 / 16 */
+#define ZLC_SEED_128 0x04000100u  /**< SEED (RFC 4269), 16 / 16 */
+#define ZLC_SEED_256 0x04000200u  /**< SEED-256, 32 / 16 */
+#define ZLC_RC5 0x05000100u       /**< RC5, 16 / 8 */
+#define ZLC_BLOWFISH 0x06000100u  /**< Blowfish, 16 / 8; refused by the Advanced pair */
+#define ZLC_RC2_128 0x07000100u /**< RC2 (RFC 2268), effective key bits 128, 16 / 8; no CTR */
+#define ZLC_RC2_40 0x07000200u  /**< RC2, effective key bits 40, 5 / 8; no CTR */
+#define ZLC_RC2_64 0x07000300u  /**< RC2, effective key bits 64, 8 / 8; no CTR */
+#define ZLC_LEA_128 0x08000100u   /**< LEA, 16 / 16 */
+#define ZLC_LEA_192 0x08000200u   /**< LEA, 24 / 16 */
+#define ZLC_LEA_256 0x08000300u   /**< LEA, 32 / 16 */
+/** @} */
+
+/** @name Mode values
+ * @{ */
+#define ZLC_MODE_ECB 0x00u    /**< electronic codebook */
+#define ZLC_MODE_CBC 0x20u    /**< cipher block chaining */
+#define ZLC_MODE_CFB 0x40u    /**< full-block feedback */
+#define ZLC_MODE_CFB1 0x42u   /**< named, never accepted */
+#define ZLC_MODE_CFB8 0x44u   /**< named, never accepted */
+#define ZLC_MODE_CFB16 0x46u  /**< named, never accepted */
+#define ZLC_MODE_CFB32 0x48u  /**< named, never accepted */
+#define ZLC_MODE_CFB64 0x4Au  /**< CFB on an 8-byte-block cipher; stored as ZLC_MODE_CFB */
+#define ZLC_MODE_CFB128 0x4Cu /**< CFB on a 16-byte-block cipher; stored as ZLC_MODE_CFB */
+#define ZLC_MODE_OFB 0x60u    /**< output feedback */
+#define ZLC_MODE_CTR 0x80u    /**< big-endian counter over the whole block; not for RC2 */
+/** @} */
+/** ECB and CBC: no PKCS \#7 padding, data must be whole blocks. CFB, OFB and CTR: required for
  * decryption, ignored for encryption. */
 #define ZLC_NO_PADDING 0x01u
 
 struct BLOCK_CIPHER_UNIT;
-/* The routines Init binds: key setup (unit, key, IV, encrypt flag) and the mode's block routine,
- * which runs whole blocks (unit, out, in, length); in == out is allowed. */
+/** The key-setup routine Init binds (unit, key, IV, encrypt flag). Returns 0 or a failure
+ * status. */
 typedef uint32_t (*ZLC_BLOCK_KEY_SETUP_ROUTINE)(struct BLOCK_CIPHER_UNIT *unit, const uint8_t *key,
                                                 const uint8_t *iv, uint32_t encrypt);
+/** The mode's block routine Init binds, which runs whole blocks (unit, out, in, length); in == out
+ * is allowed. Returns 0 or a failure status. */
 typedef uint32_t (*ZLC_BLOCK_PROCESS_ROUTINE)(struct BLOCK_CIPHER_UNIT *unit, uint8_t *out, const uint8_t *in,
                                               uint32_t length);
 
-/* A block cipher unit. Callers may read its fields; only the library writes them. */
+/** A block cipher unit. Callers may read its fields; only the library writes them. */
 typedef struct BLOCK_CIPHER_UNIT {
-    uint32_t algorithm;        /* algorithm value (identifier without its low byte); 0 when fresh */
-    uint32_t block_length;     /* 8 or 16 */
-    uint32_t key_length;
-    uint32_t iv_length;        /* equal to block_length */
-    uint32_t effective_bits;   /* RC2 only */
-    uint8_t mode;              /* stored mode value (CFB64 and CFB128 are stored as CFB) */
-    uint8_t no_padding;        /* bit 0 of the identifier */
-    ZLC_BLOCK_KEY_SETUP_ROUTINE key_setup;
-    ZLC_BLOCK_PROCESS_ROUTINE process; /* null until Init has succeeded */
-    uint32_t encrypt;          /* 1 encrypt, 0 decrypt */
-    uint8_t saved_iv[16];
-    uint8_t chain[16];         /* CBC/CFB/OFB register or CTR counter block */
-    uint8_t pending[32];       /* partial input block */
-    uint8_t keystream[32];
-    uint32_t pending_count;
-    uint32_t stream_pos;
-    void *key_schedule;        /* owned by the unit, key_schedule_size bytes */
-    uint32_t key_schedule_size;
-    uint32_t held;             /* 1 while a decrypted block is held back for the padding check */
-    uint32_t block_mask;       /* block_length - 1 */
-    uint8_t held_block[32];
-    uint32_t initialised;      /* 0xFFFFFFFF from the start of Init on */
-    uint8_t proven_copy;       /* proven-mode flag at Init */
+    uint32_t algorithm;        /**< algorithm value (identifier without its low byte); 0 when
+                                    fresh */
+    uint32_t block_length;     /**< 8 or 16 */
+    uint32_t key_length;       /**< key bytes */
+    uint32_t iv_length;        /**< equal to block_length */
+    uint32_t effective_bits;   /**< RC2 only */
+    uint8_t mode;              /**< stored mode value (CFB64 and CFB128 are stored as CFB) */
+    uint8_t no_padding;        /**< bit 0 of the identifier */
+    ZLC_BLOCK_KEY_SETUP_ROUTINE key_setup; /**< the algorithm's key setup */
+    ZLC_BLOCK_PROCESS_ROUTINE process; /**< null until Init has succeeded */
+    uint32_t encrypt;          /**< 1 encrypt, 0 decrypt */
+    uint8_t saved_iv[16];      /**< the IV of Init; every message starts from it */
+    uint8_t chain[16];         /**< CBC/CFB/OFB register or CTR counter block */
+    uint8_t pending[32];       /**< partial input block */
+    uint8_t keystream[32];     /**< keystream of the stream modes */
+    uint32_t pending_count;    /**< bytes in pending */
+    uint32_t stream_pos;       /**< position in keystream; 0 between calls */
+    void *key_schedule;        /**< owned by the unit, key_schedule_size bytes */
+    uint32_t key_schedule_size; /**< bytes of *key_schedule */
+    uint32_t held;             /**< 1 while a decrypted block is held back for the padding check */
+    uint32_t block_mask;       /**< block_length - 1 */
+    uint8_t held_block[32];    /**< the block held back */
+    uint32_t initialised;      /**< 0xFFFFFFFF from the start of Init on */
+    uint8_t proven_copy;       /**< proven-mode flag at Init */
 } BLOCK_CIPHER_UNIT;
 
-/* Size of the record of the Advanced pair. */
+/** Size of the record of the Advanced pair. */
 #define ZLC_ADVANCED_BLOCK_CIPHER_STATE_LENGTH 876
 
-/* Status codes of the block cipher interface. */
-#define ZLC_BLOCK_INIT_NULL 0x0501002Bu          /* null unit */
-#define ZLC_BLOCK_INIT_REFUSED 0x05010023u       /* unknown or refused algorithm or mode, null key, key setup failed */
-#define ZLC_BLOCK_INIT_ALLOC 0x0501003Au         /* key schedule allocation */
-#define ZLC_BLOCK_INIT_NO_IV 0x0501004Au         /* null IV for CBC, CFB or OFB */
-#define ZLC_BLOCK_INIT_NOT_APPROVED 0x050100F0u  /* CTR in proven mode */
-#define ZLC_BLOCK_UPDATE_ARGUMENT 0x0502002Bu    /* null or unusable unit, null buffer, length <= 0 or too long */
-#define ZLC_BLOCK_UPDATE_BLOCK_LENGTH 0x0503000Au
-#define ZLC_BLOCK_UPDATE_ROUTINE 0x0503004Cu     /* the block routine failed */
-#define ZLC_BLOCK_UPDATE_HOLD_LENGTH 0x05040009u
-#define ZLC_BLOCK_UPDATE_HOLD_FAILED 0x0504005Cu
-#define ZLC_BLOCK_FINAL_ARGUMENT 0x0505002Bu     /* null or unusable unit, null output */
-#define ZLC_BLOCK_FINAL_ENCRYPT 0x0505000Au      /* partial block without padding, routine failure */
-#define ZLC_BLOCK_FINAL_DECRYPT 0x05050009u      /* bad padding, partial block, stream mode without ZLC_NO_PADDING */
-#define ZLC_BLOCK_ONESHOT_ALLOC 0x0508003Bu
-#define ZLC_BLOCK_ONESHOT_INIT 0x05080021u
-#define ZLC_BLOCK_ONESHOT_UPDATE 0x0508005Au
-#define ZLC_BLOCK_ONESHOT_FINAL 0x05080017u
-#define ZLC_BLOCK_ADV_INIT_NULL 0x050A0049u      /* null key, state or state length */
-#define ZLC_BLOCK_ADV_INIT_UNSUPPORTED 0x050A0048u /* Blowfish: its schedule does not fit */
-#define ZLC_BLOCK_ADV_INIT_SHORT 0x050A0006u     /* state length below 876 */
-#define ZLC_BLOCK_ADV_INIT_FAILED 0x050A0021u
-#define ZLC_BLOCK_ADV_FINAL_NULL 0x050B0049u     /* null state or output */
-#define ZLC_BLOCK_ADV_FINAL_STATE 0x050B002Bu    /* the state record is not one Init Advanced produced */
-#define ZLC_BLOCK_ADV_FINAL_UPDATE 0x050B005Au
-#define ZLC_BLOCK_ADV_FINAL_FINAL 0x050B0017u
+/** @name Status codes of the block cipher interface
+ * @{ */
+#define ZLC_BLOCK_INIT_NULL 0x0501002Bu          /**< null unit */
+#define ZLC_BLOCK_INIT_REFUSED 0x05010023u       /**< unknown or refused algorithm or mode, null
+                                                      key, key setup failed */
+#define ZLC_BLOCK_INIT_ALLOC 0x0501003Au         /**< key schedule allocation */
+#define ZLC_BLOCK_INIT_NO_IV 0x0501004Au         /**< null IV for CBC, CFB or OFB */
+#define ZLC_BLOCK_INIT_NOT_APPROVED 0x050100F0u  /**< CTR in proven mode */
+#define ZLC_BLOCK_UPDATE_ARGUMENT 0x0502002Bu    /**< null or unusable unit, null buffer, length
+                                                      0 or less, or too long */
+#define ZLC_BLOCK_UPDATE_BLOCK_LENGTH 0x0503000Au /**< block length above 32 */
+#define ZLC_BLOCK_UPDATE_ROUTINE 0x0503004Cu     /**< the block routine failed */
+#define ZLC_BLOCK_UPDATE_HOLD_LENGTH 0x05040009u /**< block length above 32 (decryption with
+                                                      padding) */
+#define ZLC_BLOCK_UPDATE_HOLD_FAILED 0x0504005Cu /**< the block routine failed (decryption with
+                                                      padding) */
+#define ZLC_BLOCK_FINAL_ARGUMENT 0x0505002Bu     /**< null or unusable unit, null output or
+                                                      output length */
+#define ZLC_BLOCK_FINAL_ENCRYPT 0x0505000Au      /**< partial block without padding, routine
+                                                      failure */
+#define ZLC_BLOCK_FINAL_DECRYPT 0x05050009u      /**< bad padding, partial block, stream mode
+                                                      without ZLC_NO_PADDING */
+#define ZLC_BLOCK_ONESHOT_ALLOC 0x0508003Bu      /**< ZLC_BLOCK_CIPHER(): the unit could not be
+                                                      allocated */
+#define ZLC_BLOCK_ONESHOT_INIT 0x05080021u       /**< ZLC_BLOCK_CIPHER(): Init failed */
+#define ZLC_BLOCK_ONESHOT_UPDATE 0x0508005Au     /**< ZLC_BLOCK_CIPHER(): Update failed */
+#define ZLC_BLOCK_ONESHOT_FINAL 0x05080017u      /**< ZLC_BLOCK_CIPHER(): Final failed */
+#define ZLC_BLOCK_ADV_INIT_NULL 0x050A0049u      /**< null key, state or state length */
+#define ZLC_BLOCK_ADV_INIT_UNSUPPORTED 0x050A0048u /**< Blowfish: its schedule does not fit */
+#define ZLC_BLOCK_ADV_INIT_SHORT 0x050A0006u     /**< state length below 876 */
+#define ZLC_BLOCK_ADV_INIT_FAILED 0x050A0021u    /**< Init of the unit failed */
+#define ZLC_BLOCK_ADV_FINAL_NULL 0x050B0049u     /**< null state or output */
+#define ZLC_BLOCK_ADV_FINAL_STATE 0x050B002Bu    /**< the state record is not one Init Advanced
+                                                      produced */
+#define ZLC_BLOCK_ADV_FINAL_UPDATE 0x050B005Au   /**< the Update step failed */
+#define ZLC_BLOCK_ADV_FINAL_FINAL 0x050B0017u    /**< the Final step failed */
+/** @} */
 
-/* A zero-filled unit, or null. */
+/**
+ * @brief Allocates a block cipher unit.
+ * @return A zero-filled unit, or null when memory runs out. Release it with
+ *         ZLC_Free_BLOCK_CIPHER_Unit().
+ */
 ZLC_API BLOCK_CIPHER_UNIT *ZLC_New_BLOCK_CIPHER_Unit(void) ZLC_NOEXCEPT;
-/* For a unit that Init has started on: wipes and releases its key schedule and zeroes the unit.
- * Any other unit (null, fresh) is left untouched. */
+/**
+ * @brief Wipes and releases the key schedule and zeroes the unit.
+ *
+ * For a unit that Init has started on: wipes and releases its key schedule and zeroes the unit.
+ * Any other unit (null, fresh) is left untouched.
+ *
+ * @param[in,out] unit  the unit
+ */
 ZLC_API void ZLC_Clean_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT *unit) ZLC_NOEXCEPT;
-/* Cleans and releases the unit; null does nothing. */
+/**
+ * @brief Cleans and releases the unit.
+ * @param[in] unit  a unit from ZLC_New_BLOCK_CIPHER_Unit(); null does nothing
+ */
 ZLC_API void ZLC_Free_BLOCK_CIPHER_Unit(BLOCK_CIPHER_UNIT *unit) ZLC_NOEXCEPT;
-/* Cleans the unit and keys it for one identifier. key: key_length bytes (never null); iv:
- * iv_length bytes, required for CBC, CFB and OFB, optional for CTR (null = zero counter),
- * ignored for ECB. encrypt: 0 decrypts, any other value encrypts (stored as 1). A failed Init
- * leaves a unit that Update and Final refuse until the next successful Init. */
+/**
+ * @brief Cleans the unit and keys it for one identifier.
+ *
+ * The unit owns the key schedule it allocates until Clean or Free. A failed Init leaves a unit
+ * that Update and Final refuse until the next successful Init.
+ *
+ * @param[in,out] unit          the unit
+ * @param[in]     algorithm_id  algorithm value + mode value (+ ZLC_NO_PADDING)
+ * @param[in]     key           key_length bytes (ZLC_Get_Key_Length()); never null
+ * @param[in]     iv            iv_length bytes (ZLC_Get_IV_Length()), required for CBC, CFB and
+ *                              OFB, optional for CTR (null = zero counter), ignored for ECB
+ * @param[in]     encrypt       0 decrypts, any other value encrypts (stored as 1)
+ * @return 0, or 0x0501002B (ZLC_BLOCK_INIT_NULL: null unit), a failing self-test's status,
+ *         0x05010023 (ZLC_BLOCK_INIT_REFUSED: unknown algorithm or mode, CFB1 to CFB32, CFB64 or
+ *         CFB128 on the other block length, CTR with RC2, an algorithm refused in proven mode, a
+ *         null key, or the key setup failed), 0x0501003A (ZLC_BLOCK_INIT_ALLOC: no memory for the
+ *         key schedule), 0x0501004A (ZLC_BLOCK_INIT_NO_IV: null IV for CBC, CFB or OFB),
+ *         0x050100F0 (ZLC_BLOCK_INIT_NOT_APPROVED: CTR in proven mode).
+ */
 ZLC_API uint32_t ZLC_Init_BLOCK_CIPHER(BLOCK_CIPHER_UNIT *unit, uint32_t algorithm_id, const uint8_t *key,
                                        const uint8_t *iv, uint32_t encrypt) ZLC_NOEXCEPT;
-/* Feeds in_length (1 .. 2^31 - 33) bytes; out needs room for in_length plus one block and may
- * be the same buffer as in. The bytes written go to *out_length. */
+/**
+ * @brief Encrypts or decrypts the next part of the message.
+ *
+ * Whole blocks go straight through; a partial block waits in the unit for more input or Final.
+ * Decrypting with padding, the last whole block is held back until more input or Final shows
+ * whether it carries the padding.
+ *
+ * @param[in,out] unit        a unit keyed by a successful Init
+ * @param[out]    out         room for in_length plus one block; may be the same buffer as in
+ * @param[out]    out_length  receives the bytes written (0 or more); not null
+ * @param[in]     in          in_length bytes
+ * @param[in]     in_length   1 .. 2^31 - 33 bytes
+ * @return 0, or 0x0502002B (ZLC_BLOCK_UPDATE_ARGUMENT: null unit, out, out_length or in, length
+ *         0, negative or above 2^31 - 33, or a unit no Init has keyed), 0x0503000A
+ *         (ZLC_BLOCK_UPDATE_BLOCK_LENGTH) or 0x05040009 (ZLC_BLOCK_UPDATE_HOLD_LENGTH: a block
+ *         length above 32), 0x0503004C (ZLC_BLOCK_UPDATE_ROUTINE) or 0x0504005C
+ *         (ZLC_BLOCK_UPDATE_HOLD_FAILED, decryption with padding): the block routine failed.
+ */
 ZLC_API uint32_t ZLC_Update_BLOCK_CIPHER(BLOCK_CIPHER_UNIT *unit, uint8_t *out, int32_t *out_length,
                                          const uint8_t *in, int32_t in_length) ZLC_NOEXCEPT;
-/* Ends the message: adds or checks and strips the padding, or finishes a partial stream block.
- * Writes at most one block. Success or not, the unit is then ready for a new message under the
- * same key and IV. A padding error writes nothing. */
+/**
+ * @brief Ends the message.
+ *
+ * Adds or checks and strips the padding, or finishes a partial stream block. Writes at most one
+ * block. Success or not, the unit is then ready for a new message under the same key and IV. A
+ * padding error writes nothing. Encrypting with padding, an empty message gives one block of
+ * padding; decrypting with padding, an empty message is refused.
+ *
+ * @param[in,out] unit        a unit keyed by a successful Init
+ * @param[out]    out         room for one block (ZLC_Get_Block_Length())
+ * @param[out]    out_length  receives the bytes written (0 .. one block); not null
+ * @return 0, or 0x0505002B (ZLC_BLOCK_FINAL_ARGUMENT: null unit, out or out_length, or a unit no
+ *         Init has keyed), 0x0505000A (ZLC_BLOCK_FINAL_ENCRYPT: a partial block for ECB or CBC
+ *         with ZLC_NO_PADDING, or the block routine failed), 0x05050009 (ZLC_BLOCK_FINAL_DECRYPT:
+ *         bad padding; with padding, a partial block or no block at all; ECB or CBC with
+ *         ZLC_NO_PADDING and a partial block; CFB, OFB or CTR without ZLC_NO_PADDING; or the block
+ *         routine failed).
+ */
 ZLC_API uint32_t ZLC_Final_BLOCK_CIPHER(BLOCK_CIPHER_UNIT *unit, uint8_t *out, int32_t *out_length) ZLC_NOEXCEPT;
-/* Init, Update and Final in one call; out needs room for in_length plus one block; out_length
- * may be null. An empty input is refused (ZLC_BLOCK_ONESHOT_UPDATE). */
+/**
+ * @brief Init, Update and Final in one call.
+ *
+ * An empty input is refused (ZLC_BLOCK_ONESHOT_UPDATE).
+ *
+ * @param[in]  algorithm_id  algorithm value + mode value (+ ZLC_NO_PADDING)
+ * @param[in]  encrypt       0 decrypts, any other value encrypts
+ * @param[in]  key           key_length bytes; never null
+ * @param[in]  iv            iv_length bytes, as for ZLC_Init_BLOCK_CIPHER()
+ * @param[in]  in            in_length bytes
+ * @param[in]  in_length     1 .. 2^31 - 33 bytes
+ * @param[out] out           room for in_length plus one block
+ * @param[out] out_length    receives the bytes written; may be null
+ * @return 0, or 0x0508003B (ZLC_BLOCK_ONESHOT_ALLOC: no memory for the unit), 0x05080021
+ *         (ZLC_BLOCK_ONESHOT_INIT: any failure of ZLC_Init_BLOCK_CIPHER(), a failing self-test
+ *         included), 0x0508005A (ZLC_BLOCK_ONESHOT_UPDATE: any failure of
+ *         ZLC_Update_BLOCK_CIPHER(), an empty input or a null buffer included), 0x05080017
+ *         (ZLC_BLOCK_ONESHOT_FINAL: any failure of ZLC_Final_BLOCK_CIPHER(), bad padding included).
+ */
 ZLC_API uint32_t ZLC_BLOCK_CIPHER(uint32_t algorithm_id, uint32_t encrypt, const uint8_t *key, const uint8_t *iv,
                                   const uint8_t *in, int32_t in_length, uint8_t *out,
                                   int32_t *out_length) ZLC_NOEXCEPT;
-/* The unit's algorithm value, 0 for a null unit. */
+/**
+ * @brief The unit's algorithm value.
+ * @param[in] unit  the unit
+ * @return The algorithm value the last Init recorded (the identifier without its low byte); 0 for
+ *         a null, fresh or cleaned unit, or after an Init that did not know the algorithm or
+ *         mode.
+ */
 ZLC_API uint32_t ZLC_Get_Block_Alg_ID(const BLOCK_CIPHER_UNIT *unit) ZLC_NOEXCEPT;
-/* Static texts ("ARIA_128", "CBC", ...); null for a value not known or when the self-test fails. */
+/**
+ * @brief The name of an identifier's algorithm (its low byte ignored).
+ * @param[in] algorithm_id  an identifier or algorithm value
+ * @return Static text, never released: "AES_128", "AES_192", "AES_256", "ZLC_DES", "ZLC_DES_EDE"
+ *         (the three Triple DES values), "ARIA_128", "ARIA_192", "ARIA_256", "ZLC_SEED",
+ *         "SEED_256", "ZLC_RC5", "BlowFish", "ZLC_RC2_128", "ZLC_RC2_40", "ZLC_RC2_64", "LEA_128",
+ *         "LEA_192", "LEA_256"; null for a value not known or when the self-test fails.
+ */
 ZLC_API const char *ZLC_Get_Block_Alg_Name(uint32_t algorithm_id) ZLC_NOEXCEPT;
+/**
+ * @brief The name of an identifier's mode (its bits 7..1; the algorithm is not examined).
+ * @param[in] algorithm_id  an identifier or mode value
+ * @return Static text, never released: "ECB", "CBC", "CFB", "CFB1", "CFB8", "CFB16", "CFB32",
+ *         "CFB64", "CFB128", "OFB", "CTR"; null for a value not known or when the self-test fails.
+ */
 ZLC_API const char *ZLC_Get_Mode_Name(uint32_t algorithm_id) ZLC_NOEXCEPT;
-/* Lengths in bytes; 0 for an unknown algorithm or when the self-test fails. */
+/**
+ * @brief The block length of an identifier's algorithm.
+ * @param[in] algorithm_id  an identifier or algorithm value
+ * @return Bytes (8 or 16); 0 for an unknown algorithm or when the self-test fails.
+ */
 ZLC_API int32_t ZLC_Get_Block_Length(uint32_t algorithm_id) ZLC_NOEXCEPT;
+/**
+ * @brief The key length of an identifier's algorithm.
+ * @param[in] algorithm_id  an identifier or algorithm value
+ * @return Bytes; 0 for an unknown algorithm or when the self-test fails.
+ */
 ZLC_API int32_t ZLC_Get_Key_Length(uint32_t algorithm_id) ZLC_NOEXCEPT;
-/* The block length; -1 when the self-test fails. */
+/**
+ * @brief The IV length of an identifier's algorithm.
+ * @param[in] algorithm_id  an identifier or algorithm value
+ * @return The block length in bytes; 0 for an unknown algorithm; -1 when the self-test fails.
+ */
 ZLC_API int32_t ZLC_Get_IV_Length(uint32_t algorithm_id) ZLC_NOEXCEPT;
-/* Keys an identifier once into a caller-kept record of 876 bytes (*state_length in: its size,
- * out: 876). The record holds the key schedule and is meaningful only inside this process.
- * Blowfish is refused. */
+/**
+ * @brief Keys an identifier once into a caller-kept record.
+ *
+ * The record (876 bytes) holds the key schedule and is meaningful only inside this process.
+ * Blowfish is refused. The record is key material: wipe it when it is no longer needed.
+ *
+ * @param[in]     algorithm_id  algorithm value + mode value (+ ZLC_NO_PADDING)
+ * @param[in]     key           key_length bytes; never null
+ * @param[in]     iv            iv_length bytes, as for ZLC_Init_BLOCK_CIPHER()
+ * @param[in]     encrypt       0 decrypts, any other value encrypts
+ * @param[out]    state         the record, at least ZLC_ADVANCED_BLOCK_CIPHER_STATE_LENGTH (876)
+ *                              bytes
+ * @param[in,out] state_length  in: the record's size; out: 876
+ * @return 0, or 0x050A0049 (ZLC_BLOCK_ADV_INIT_NULL: null key, state or state_length), 0x050A0048
+ *         (ZLC_BLOCK_ADV_INIT_UNSUPPORTED: Blowfish), 0x050A0006 (ZLC_BLOCK_ADV_INIT_SHORT: a
+ *         record below 876 bytes), 0x050A0021 (ZLC_BLOCK_ADV_INIT_FAILED: any failure of
+ *         ZLC_Init_BLOCK_CIPHER(), a failing self-test included).
+ */
 ZLC_API uint32_t ZLC_Init_Advanced_BLOCK_CIPHER(uint32_t algorithm_id, const uint8_t *key, const uint8_t *iv,
                                                 uint32_t encrypt, uint8_t *state,
                                                 int32_t *state_length) ZLC_NOEXCEPT;
-/* One whole message (Update and Final) under the record, which is only read: every call starts
- * from the saved IV. `reserved` is not examined; out_length may be null. */
+/**
+ * @brief One whole message (Update and Final) under the record.
+ *
+ * The record is only read: every call starts from the saved IV. Every field of the record is
+ * checked before use.
+ *
+ * @param[in]  state       a record from ZLC_Init_Advanced_BLOCK_CIPHER()
+ * @param[in]  reserved    not examined
+ * @param[in]  in          in_length bytes
+ * @param[in]  in_length   1 .. 2^31 - 33 bytes
+ * @param[out] out         room for in_length plus one block
+ * @param[out] out_length  receives the bytes written; may be null
+ * @return 0, or 0x050B0049 (ZLC_BLOCK_ADV_FINAL_NULL: null state or output), 0x050B002B
+ *         (ZLC_BLOCK_ADV_FINAL_STATE: the record is not one ZLC_Init_Advanced_BLOCK_CIPHER()
+ *         produced), 0x050B005A (ZLC_BLOCK_ADV_FINAL_UPDATE: the Update step failed, e.g. null
+ *         input or a length outside 1 .. 2^31 - 33), 0x050B0017 (ZLC_BLOCK_ADV_FINAL_FINAL: the
+ *         Final step failed, e.g. bad padding or a partial block).
+ */
 ZLC_API uint32_t ZLC_DoFinal_Advanced_BLOCK_CIPHER(const uint8_t *state, uint32_t reserved, const uint8_t *in,
                                                    int32_t in_length, uint8_t *out,
                                                    int32_t *out_length) ZLC_NOEXCEPT;
+
+/** @} */
 
 /* ---------------------------------------------------------------------------------------------
  * RC4
  * ------------------------------------------------------------------------------------------- */
 
-/* An RC4 (ARCFOUR) unit: the generator indices i and j and the permutation S of 0..255, one
+/**
+ * @defgroup zlc_rc4 RC4
+ * @brief The RC4 (ARCFOUR) stream cipher.
+ * @{
+ */
+
+/** An RC4 (ARCFOUR) unit: the generator indices i and j and the permutation S of 0..255, one
  * entry per 32-bit word. Exactly 1032 bytes. */
 typedef struct RC4_UNIT {
-    uint32_t x;          /* index i, 0..255 */
-    uint32_t y;          /* index j, 0..255 */
-    uint32_t state[256]; /* the permutation S */
+    uint32_t x;          /**< index i, 0..255 */
+    uint32_t y;          /**< index j, 0..255 */
+    uint32_t state[256]; /**< the permutation S */
 } RC4_UNIT;
 
-/* Every RC4 argument error: a null unit, key, input or output, a key length of 0 or less, a length
+/** Every RC4 argument error: a null unit, key, input or output, a key length of 0 or less, a length
  * of 0, or a unit that holds no key (fresh from New, or cleaned). */
 #define ZLC_RC4_INVALID_ARGUMENT 0x1600002Bu
 
-/* A new zero-filled unit, or null when memory is short. It must be keyed with ZLC_Init_RC4 first. */
+/**
+ * @brief Allocates an RC4 unit.
+ *
+ * It must be keyed with ZLC_Init_RC4() first.
+ *
+ * @return A new zero-filled unit, or null when memory is short. Release it with
+ *         ZLC_Free_RC4_Unit().
+ */
 ZLC_API RC4_UNIT *ZLC_New_RC4_Unit(void) ZLC_NOEXCEPT;
-/* Zeroes all 1032 bytes; null does nothing. */
+/**
+ * @brief Zeroes all 1032 bytes; the unit then holds no key.
+ * @param[out] unit  the unit; null does nothing
+ */
 ZLC_API void ZLC_Clean_RC4_Unit(RC4_UNIT *unit) ZLC_NOEXCEPT;
-/* Zeroes all 1032 bytes, then releases the unit; null does nothing. */
+/**
+ * @brief Zeroes all 1032 bytes, then releases the unit.
+ * @param[in] unit  a unit from ZLC_New_RC4_Unit(); null does nothing
+ */
 ZLC_API void ZLC_Free_RC4_Unit(RC4_UNIT *unit) ZLC_NOEXCEPT;
-/* Keys the unit (key_length bytes, at least 1) and sets the generator to the start of its
- * keystream. 0 or ZLC_RC4_INVALID_ARGUMENT; a failure changes nothing. */
+/**
+ * @brief Keys the unit and sets the generator to the start of its keystream.
+ *
+ * A failure changes nothing.
+ *
+ * @param[out] unit        the unit
+ * @param[in]  key         key_length bytes
+ * @param[in]  key_length  key bytes, at least 1
+ * @return 0, or 0x1600002B (ZLC_RC4_INVALID_ARGUMENT: null unit or key, key length 0 or less).
+ */
 ZLC_API uint32_t ZLC_Init_RC4(RC4_UNIT *unit, const uint8_t *key, int32_t key_length) ZLC_NOEXCEPT;
-/* out = in xor the next `length` keystream bytes (encryption and decryption alike); successive
- * calls continue one keystream; in and out may be the same buffer. 0 or ZLC_RC4_INVALID_ARGUMENT
- * (also for length 0 and for a unit that holds no key); a failure changes nothing. */
+/**
+ * @brief Encrypts or decrypts: out = in xor the next `length` keystream bytes.
+ *
+ * Encryption and decryption alike; successive calls continue one keystream; in and out may be the
+ * same buffer. A failure changes nothing.
+ *
+ * @param[in,out] unit    a keyed unit
+ * @param[in]     in      `length` bytes
+ * @param[in]     length  bytes to process, at least 1
+ * @param[out]    out     room for `length` bytes; may be in
+ * @return 0, or 0x1600002B (ZLC_RC4_INVALID_ARGUMENT: null unit, input or output, length 0, or a
+ *         unit that holds no key).
+ */
 ZLC_API uint32_t ZLC_Do_RC4(RC4_UNIT *unit, const uint8_t *in, uint32_t length, uint8_t *out) ZLC_NOEXCEPT;
+
+/** @} */
 
 /* ---------------------------------------------------------------------------------------------
  * Big integers
