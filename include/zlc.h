@@ -25,6 +25,13 @@
  * not approve: among the digests SHA-1, MD5, HAS-160 and MDC-2, among the block ciphers all but
  * ARIA and 128-bit SEED, and the CTR mode.
  */
+/**
+ * @mainpage
+ * Every exported function of the library is declared in zlc.h, whose description gives the
+ * conventions they share: the status layout, the life cycle of units, ownership of returned
+ * memory, the self-test gate and proven mode. The Modules page lists the algorithm families, one
+ * per section of the header.
+ */
 #ifndef ZLC_H
 #define ZLC_H
 
@@ -304,8 +311,8 @@ ZLC_API uint32_t ZLC_Final_DIGEST(DIGEST_UNIT *unit, uint8_t *out, int32_t *out_
  * @return 0, or 0x0A050049 (ZLC_DIGEST_ONESHOT_NULL: null data), 0x0A05003A
  *         (ZLC_DIGEST_ONESHOT_ALLOC: no memory for the unit), 0x0A050022 (ZLC_DIGEST_ONESHOT_INIT:
  *         Init failed: unknown or refused identifier, memory, or a failing self-test), 0x0A05005B
- *         (ZLC_DIGEST_ONESHOT_UPDATE: negative length), 0x0A050018 (ZLC_DIGEST_ONESHOT_FINAL: null
- *         output).
+ *         (ZLC_DIGEST_ONESHOT_UPDATE: negative length, or the routine failed), 0x0A050018
+ *         (ZLC_DIGEST_ONESHOT_FINAL: null output, or the routine failed).
  */
 ZLC_API uint32_t ZLC_DIGEST(uint32_t algorithm_id, const uint8_t *data, int32_t length, uint8_t *out,
                             int32_t *out_length) ZLC_NOEXCEPT;
