@@ -8,10 +8,10 @@
  * library (New), prepared (Init), used, and wiped (Clean) or wiped and released (Free).
  * Compiles as C99 and as C++.
  *
- * Units passed to an Init function come from their New function (or are zero-filled records):
- * Init first cleans a unit it has initialised before, which it recognises by the unit's
- * `initialised` marker. Texts the library allocates for the caller are released with ZLC_Free();
- * static texts are never released.
+ * A unit passed to an Init function comes from its New function or is a zero-filled record: the
+ * digest, HMAC and block cipher Init functions first clean a unit an earlier Init started on,
+ * which they recognise by its `initialised` marker. Texts the library allocates for the caller are
+ * released with ZLC_Free(); static texts are never released.
  *
  * @par Self-test gate
  * While a self-test is pending, the first call of a gated function (the functions whose statuses
@@ -71,7 +71,7 @@ extern "C" {
 
 /** @name Shared reason values (bits 15..0 of a status)
  * @{ */
-#define ZLC_REASON_INVALID_ARGUMENT 0x002Bu /**< an argument is out of its range */
+#define ZLC_REASON_INVALID_ARGUMENT 0x002Bu /**< an argument is invalid */
 #define ZLC_REASON_ALLOC_FAILED 0x003Au     /**< memory could not be allocated */
 #define ZLC_REASON_NULL_ARGUMENT 0x0049u    /**< a required pointer is null */
 #define ZLC_REASON_NOT_APPROVED 0x00F0u     /**< refused in proven mode */
@@ -163,13 +163,13 @@ ZLC_API const char *ZLC_Get_Crypto_Version(void) ZLC_NOEXCEPT;
  * HMAC, the digests, the block ciphers, RSAES, RSASSA and KCDSA. It changes no module state; the
  * self-test gate decides what a failure means for the module. May be called at any time.
  *
- * @return 0 when every step passes, else the first failing step's status: 0x1A010050 (no loaded
- *         module file carries the module name), 0x1A01003B (memory), 0x1A010023 (signature
- *         verification could not start), 0x1A01005C (the file could not be digested), 0x1A010019
- *         (the file is unreadable, too short, or its signature does not verify), 0x1A020059
- *         (object creation), 0x1A040014 (entropy source), 0x1A050059 (DRBG), 0x1A060059 (HMAC),
- *         0x1A070059 (digests), 0x1A090059 (block ciphers), 0x1A0B0059 (RSAES), 0x1A0C0059
- *         (RSASSA), 0x1A0D0059 (KCDSA).
+ * @return 0 when every step passes, else the first failing step's status: 0x1A010050 (no module
+ *         loaded in the process has "zeltavine_" in its path), 0x1A01003B (memory), 0x1A010023
+ *         (signature verification could not start), 0x1A01005C (the file could not be digested),
+ *         0x1A010019 (the file is unreadable, too short, or its signature does not verify),
+ *         0x1A020059 (object creation), 0x1A040014 (entropy source), 0x1A050059 (DRBG),
+ *         0x1A060059 (HMAC), 0x1A070059 (digests), 0x1A090059 (block ciphers), 0x1A0B0059
+ *         (RSAES), 0x1A0C0059 (RSASSA), 0x1A0D0059 (KCDSA).
  */
 ZLC_API uint32_t ZLC_Crypto_Self_Test(void) ZLC_NOEXCEPT;
 
