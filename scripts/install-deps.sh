@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk
   xvfb xauth twm xfonts-base
   valgrind
+  openssl python3
   g++-aarch64-linux-gnu
 )
 missing=()

@@ -12,7 +12,8 @@ expected value comes from an implementation other than this library:
   KCDSA            the KISA KCMVP signature-generation vectors in tests/vectors/kcdsa/
   RSA              two 2048-bit keys made by `openssl genpkey` (e = 65537), kept beside this script
 
-Usage: make_kat_vectors.py [OUTPUT]   (default: crypto/selftest/kat_vectors.h of this checkout)
+Usage: make_kat_vectors.py [--check] [OUTPUT]   (default: crypto/selftest/kat_vectors.h here)
+--check writes nothing and fails when OUTPUT differs from what the sources give.
 Needs python3 and the openssl command (3.x, with the legacy provider for SEED).
 """
 
@@ -212,7 +213,10 @@ class Header:
 
 
 def main():
-    out_path = Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT / "crypto/selftest/kat_vectors.h"
+    args = sys.argv[1:]
+    check = "--check" in args
+    args = [a for a in args if a != "--check"]
+    out_path = Path(args[0]) if args else ROOT / "crypto/selftest/kat_vectors.h"
     h = Header()
 
     h.comment("Hash_DRBG, prediction resistance on (SP 800-90A 10.1.1): NIST CAVP inputs; the")
@@ -320,6 +324,10 @@ def main():
         "namespace zlc::selftest::vectors {",
         "",
     ] + h.lines + ["", "}  // namespace zlc::selftest::vectors", ""])
+    if check:
+        if out_path.read_text() != text:
+            raise SystemExit(f"{out_path} differs from the vectors its sources give")
+        return
     out_path.write_text(text)
 
 
