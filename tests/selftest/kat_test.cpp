@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
+#include <ostream>
 #include <string>
 
+#include "crypto/cipher/block_cipher.h"
 #include "crypto/rand/drbg.h"
 #include "tests/support/library_seams.h"
 
@@ -29,6 +32,10 @@ const KatCase kCases[] = {
     {"Rsassa", KatId::Rsassa, KatRsassa, 128},
     {"Kcdsa", KatId::Kcdsa, KatKcdsa, 2 * 28 + 2 * 32},  // r and s of both vectors
 };
+
+void PrintTo(const KatCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CorruptedByte {
   public:
@@ -89,6 +96,24 @@ TEST_P(Kat, FailedAllocationGivesItsStatus) {
 
 INSTANTIATE_TEST_SUITE_P(Selftest, Kat, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A cipher that copies its input: SEED or ARIA broken in a build.
+void copy_blocks(const void*, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks) {
+    std::memmove(out, in, blocks * 16);
+}
+
+TEST(KatBlockCipher, FailsWithSeedOrAriaBroken) {
+    for (const cipher::BlockCipherOps* family : {&cipher::kSeedOps, &cipher::kAriaOps}) {
+        cipher::BlockCipherOps broken = *family;
+        broken.encrypt_blocks = broken.decrypt_blocks = copy_blocks;
+        broken.ctr_blocks = nullptr;
+        broken.cbc_encrypt_blocks = broken.cbc_decrypt_blocks = nullptr;
+        const cipher::BlockCipherOps* own = cipher::replace_family_ops(*family, &broken);
+        EXPECT_EQ(KatBlockCipher(), kat_failure(KatId::BlockCipher));
+        cipher::replace_family_ops(*family, own);
+    }
+    EXPECT_EQ(KatBlockCipher(), kOk);
+}
 
 TEST(KatDrbg, LeavesTheSavedGeneratorStateAlone) {
     std::uint8_t warm[16];
