@@ -11,6 +11,7 @@ packages=(
   xvfb xauth twm xfonts-base
   valgrind
   doxygen
+  openssl python3
   g++-aarch64-linux-gnu
 )
 missing=()
