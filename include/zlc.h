@@ -927,8 +927,9 @@ ZLC_API void ZLC_Free_DSA(ZLC_DSA *dsa) ZLC_NOEXCEPT;
 ZLC_API void ZLC_Clean_DSA(ZLC_DSA *dsa) ZLC_NOEXCEPT;
 
 /** Empties the record, then stores copies of p, q, g and y, and of x when given; the caller keeps
- * its integers. Statuses: a failing self-test's own, 0x0C010049 (null record), 0x0C01002B (p, q, g
- * or y missing), 0x0C01003B (memory). */
+ * its integers, which may be the record's own. On a failure the record is left as it was.
+ * Statuses: a failing self-test's own, 0x0C010049 (null record), 0x0C01002B (p, q, g or y missing),
+ * 0x0C01003B (memory). */
 ZLC_API uint32_t ZLC_Set_DSA_Params(ZLC_DSA *dsa, const BIGINT *p, const BIGINT *q, const BIGINT *g,
                                     const BIGINT *x, const BIGINT *y) ZLC_NOEXCEPT;
 /** Prepares the record to sign (`sign` 1) or verify (0) one message with `digest_id`, keeping a copy
@@ -957,9 +958,9 @@ ZLC_API uint32_t ZLC_Final_DSA(ZLC_DSA *dsa, uint8_t *r, int32_t *r_length, uint
 ZLC_API uint32_t ZLC_Generate_DSA_Params(ZLC_DSA *dsa, uint32_t digest_id, int32_t pbits,
                                          const uint8_t *seed) ZLC_NOEXCEPT;
 /** Generates x and y = g^x mod p for the record's p, q and g (a PRNG unit is made when the record
- * has none). Statuses: a failing self-test's own, 0x0C080049 (null record, or p, q or g missing),
- * 0x0C08003C (memory), 0x0C080025 (the PRNG unit cannot be initialised: proven mode), 0x0C08001C,
- * 0x0C080040. */
+ * has none). Once x is being drawn, a failure leaves the record without x and y. Statuses: a
+ * failing self-test's own, 0x0C080049 (null record, or p, q or g missing), 0x0C08003C (memory),
+ * 0x0C080025 (the PRNG unit cannot be initialised: proven mode), 0x0C08001C, 0x0C080040. */
 ZLC_API uint32_t ZLC_Generate_DSA_Key_Pair(ZLC_DSA *dsa) ZLC_NOEXCEPT;
 
 /* ---------------------------------------------------------------------------------------------
@@ -1013,9 +1014,10 @@ ZLC_API void ZLC_Free_KCDSA(KCDSA *kcdsa) ZLC_NOEXCEPT;
 ZLC_API void ZLC_Clean_KCDSA(KCDSA *kcdsa) ZLC_NOEXCEPT;
 
 /** Empties the record, then stores copies of p, q and g, and of x and y when given; with x and no y,
- * y is computed from x. The caller keeps its integers. Statuses: a failing self-test's own,
- * 0x10060049 (null record), 0x1006002B (p, q or g missing), 0x1006003B (memory), 0x10060059 (x has no
- * inverse mod q), or the exponentiation's status. */
+ * y is computed from x. The caller keeps its integers, which may be the record's own. On a failure
+ * the record is left as it was. Statuses: a failing self-test's own, 0x10060049 (null record),
+ * 0x1006002B (p, q or g missing), 0x1006003B (memory), 0x10060059 (x has no inverse mod q), or the
+ * exponentiation's status. */
 ZLC_API uint32_t ZLC_Set_KCDSA_Params(KCDSA *kcdsa, const BIGINT *p, const BIGINT *q, const BIGINT *g,
                                       const BIGINT *x, const BIGINT *y) ZLC_NOEXCEPT;
 
@@ -1063,9 +1065,10 @@ ZLC_API uint32_t ZLC_Generate_KCDSA_Params(KCDSA *kcdsa, int32_t pbits, int32_t 
 
 /** Generates x and y for the record's p, q and g with randomness from the DRBG and `digest_id`,
  * then signs and verifies 01 02 03 with `digest_id` (the record stays initialised to verify).
- * Statuses: 0x10040049, 0x10040057 (no pool), a failing self-test's own, 0x1004003B, 0x1004001D,
- * 0x1004001B, 0x10040041, 0x10040040, 0x10040059, 0x10040038 (the pairwise test could not run),
- * 0x10040067 (its signature did not verify). */
+ * Once x is being drawn, a failure (the pairwise test's included) leaves the record without x, y
+ * and z. Statuses: 0x10040049, 0x10040057 (no pool), a failing self-test's own, 0x1004003B,
+ * 0x1004001D, 0x1004001B, 0x10040041, 0x10040040, 0x10040059, 0x10040038 (the pairwise test could
+ * not run), 0x10040067 (its signature did not verify). */
 ZLC_API uint32_t ZLC_Generate_KCDSA_Key_Pair_Ex(KCDSA *kcdsa, uint32_t digest_id) ZLC_NOEXCEPT;
 /** As ZLC_Generate_KCDSA_Key_Pair_Ex with x from the record's PRNG unit (initialised for HAS-160
  * when it is not) and the pairwise test through ZLC_Init_KCDSA. Statuses with operation 0x05;
