@@ -274,6 +274,12 @@ TEST_F(DsaKey, SetTakesTheRecordsOwnIntegers) {
     const KeySnapshot before(d_.get());
     const Signature old = sign(d_.get(), m_);
     ASSERT_EQ(old.status, 0u);
+    ASSERT_EQ(ZLC_Set_DSA_Params(d_.get(), d_->p, d_->q, d_->g, d_->x, d_->y), 0u);
+    EXPECT_TRUE(KeySnapshot(d_.get()) == before);
+    const Signature sig = sign(d_.get(), m_);
+    ASSERT_EQ(sig.status, 0u);
+    EXPECT_EQ(verify(d_.get(), m_, sig.r, sig.s), 0u);
+
     uint32_t status = 1;
     for (long countdown = 0; status != 0; ++countdown) {
         ASSERT_LT(countdown, 100);
@@ -286,9 +292,6 @@ TEST_F(DsaKey, SetTakesTheRecordsOwnIntegers) {
         }
         EXPECT_TRUE(KeySnapshot(d_.get()) == before) << countdown;
     }
-    const Signature sig = sign(d_.get(), m_);
-    ASSERT_EQ(sig.status, 0u);
-    EXPECT_EQ(verify(d_.get(), m_, sig.r, sig.s), 0u);
 
     ASSERT_EQ(ZLC_Set_DSA_Params(d_.get(), d_->p, d_->q, d_->g, nullptr, d_->y), 0u);
     KeySnapshot expected = before;
