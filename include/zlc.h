@@ -2323,9 +2323,10 @@ ZLC_API void ZLC_Clean_DSA(ZLC_DSA *dsa) ZLC_NOEXCEPT;
 /**
  * @brief Empties the record, then stores copies of p, q, g and y, and of x when given.
  *
- * The caller keeps its integers, which must not be the record's own (the record is emptied
- * first). The record is left without pool and PRNG unit: ZLC_Init_DSA and
- * ZLC_Generate_DSA_Key_Pair make them again.
+ * The caller keeps its integers, which may be the record's own: every value is copied before
+ * the old ones are released, and on a failure the record is left as it was. After a successful
+ * Set the record has no pool and PRNG unit: ZLC_Init_DSA and ZLC_Generate_DSA_Key_Pair make them
+ * again.
  *
  * @param[in,out] dsa  the record
  * @param[in]     p    prime modulus
@@ -2408,7 +2409,8 @@ ZLC_API uint32_t ZLC_Generate_DSA_Params(ZLC_DSA *dsa, uint32_t digest_id, int32
 /**
  * @brief Generates x and y = g^x mod p for the record's p, q and g.
  *
- * The record's PRNG unit (made when the record has none) is initialised afresh for SHA-1.
+ * The record's PRNG unit (made when the record has none) is initialised afresh for SHA-1. Once
+ * x is being drawn, a failure leaves the record without x and y.
  *
  * @param[in,out] dsa  a record with p, q and g
  * @return 0, or a failing self-test's status, 0x0C080049 (null record, or p, q or g missing),
@@ -2495,9 +2497,10 @@ ZLC_API void ZLC_Clean_KCDSA(KCDSA *kcdsa) ZLC_NOEXCEPT;
 /**
  * @brief Empties the record, then stores copies of p, q and g, and of x and y when given.
  *
- * With x and no y, y is computed from x. The caller keeps its integers, which must not be the
- * record's own (the record is emptied first). The record gets a new pool; its PRNG unit is gone
- * until ZLC_Init_KCDSA or ZLC_Generate_KCDSA_Key_Pair makes one.
+ * With x and no y, y is computed from x. The caller keeps its integers, which may be the
+ * record's own: every value is copied (and y derived) before the old ones are released, and on a
+ * failure the record is left as it was. After a successful Set the record has a new pool; its
+ * PRNG unit is gone until ZLC_Init_KCDSA or ZLC_Generate_KCDSA_Key_Pair makes one.
  *
  * @param[in,out] kcdsa  the record
  * @param[in]     p      prime modulus
@@ -2617,6 +2620,8 @@ ZLC_API uint32_t ZLC_Generate_KCDSA_Params(KCDSA *kcdsa, int32_t pbits, int32_t 
  *        `digest_id`.
  *
  * Then signs and verifies 01 02 03 with `digest_id` (the record stays initialised to verify).
+ * Once x is being drawn, a failure (the pairwise test's included) leaves the record without x, y
+ * and z.
  *
  * @param[in,out] kcdsa      a record with p, q and g
  * @param[in]     digest_id  the digest of the random numbers and of the pairwise test

@@ -360,11 +360,18 @@ Status set_params(ZLC_DSA* d, const BIGINT* p, const BIGINT* q, const BIGINT* g,
     if (p == nullptr || q == nullptr || g == nullptr || y == nullptr) {
         return st(op::kSetParams, REASON_INVALID_ARGUMENT);
     }
-    clean_dsa(d);
-    if (!pk::store_copy(&d->p, p) || !pk::store_copy(&d->q, q) || !pk::store_copy(&d->g, g) ||
-        !pk::store_copy(&d->y, y) || (x != nullptr && !pk::store_copy(&d->x, x))) {
+    // Copies first, installed only when all are made: the arguments may be the record's own
+    // integers, and a failed copy leaves the record as it was.
+    std::array<BIGINT*, 5> copies{};
+    if (!pk::copy_all(copies, std::array<const BIGINT*, 5>{p, q, g, y, x})) {
         return st(op::kSetParams, REASON_ALLOC_FAILED_B);
     }
+    clean_dsa(d);
+    d->p = copies[0];
+    d->q = copies[1];
+    d->g = copies[2];
+    d->y = copies[3];
+    d->x = copies[4];
     return kOk;
 }
 
@@ -468,17 +475,26 @@ Status generate_key_pair(ZLC_DSA* d) noexcept {
         prng::init(d->prng, ZLC_SHA1, nullptr, 0, nullptr, 0, d->pool) != kOk) {
         return st(op::kKeyPair, REASON_GENERATOR_REFUSED);
     }
-    do {
-        if (prng::get_rand_dsa_bigint(d->prng, d->x, d->q) != kOk) {
-            return st(op::kKeyPair, REASON_RANDOM_INTEGER_FAILED);
+    // From here x is being replaced: a pair that fails a step is wiped and dropped, so that no
+    // new x stays beside the old y.
+    const Status status = [d] {
+        do {
+            if (prng::get_rand_dsa_bigint(d->prng, d->x, d->q) != kOk) {
+                return st(op::kKeyPair, REASON_RANDOM_INTEGER_FAILED);
+            }
+        } while (bi::is_zero(d->x));
+        if (d->y == nullptr) d->y = bi::new_bigint();
+        if (d->y == nullptr) return st(op::kKeyPair, REASON_ALLOC_FAILED_C);
+        if (pk::exp_secret(d->y, d->g, d->x, bi::get_bits_length(d->q), d->p, d->pool) != kOk) {
+            return st(op::kKeyPair, REASON_MODEXP_FAILED);
         }
-    } while (bi::is_zero(d->x));
-    if (d->y == nullptr) d->y = bi::new_bigint();
-    if (d->y == nullptr) return st(op::kKeyPair, REASON_ALLOC_FAILED_C);
-    if (pk::exp_secret(d->y, d->g, d->x, bi::get_bits_length(d->q), d->p, d->pool) != kOk) {
-        return st(op::kKeyPair, REASON_MODEXP_FAILED);
+        return kOk;
+    }();
+    if (status != kOk) {
+        pk::release(&d->x);
+        pk::release(&d->y);
     }
-    return kOk;
+    return status;
 }
 
 }  // namespace zlc::dsa

@@ -306,6 +306,15 @@ Status pairwise(KCDSA* k, bool ex, std::uint32_t digest_id, std::uint8_t oper) {
                                                        : broken;
 }
 
+// A key pair whose generation failed at any step once x was being replaced, its pairwise test
+// included, is not kept: x, y and the z made from y are wiped and released.
+Status keep_pair_if_ok(KCDSA* k, Status status) {
+    if (status != kOk) {
+        for (BIGINT** slot : {&k->x, &k->y, &k->z}) pk::release(slot);
+    }
+    return status;
+}
+
 // The part of key generation after x: y = g^(x^-1 mod q) mod p, then the pairwise test.
 Status finish_key_pair(KCDSA* k, bi::PoolFrame& frame, bool ex, std::uint32_t digest_id,
                        std::uint8_t oper) {
@@ -602,27 +611,47 @@ Status set_params(KCDSA* k, const BIGINT* p, const BIGINT* q, const BIGINT* g, c
     if (p == nullptr || q == nullptr || g == nullptr) {
         return st(op::kSetParams, REASON_INVALID_ARGUMENT);
     }
-    clean_kcdsa(k);
     const Status memory = st(op::kSetParams, REASON_ALLOC_FAILED_B);
-    // A new pool at once: key generation, which needs one, may follow Set directly.
-    k->pool = bi::new_pool();
-    if (k->pool == nullptr) return memory;
-    if (!pk::store_copy(&k->p, p) || !pk::store_copy(&k->q, q) || !pk::store_copy(&k->g, g)) {
-        return memory;
+    // The new contents are made aside and installed only when complete: the arguments may be the
+    // record's own integers, and a failure leaves the record as it was. A new pool comes with
+    // them: key generation, which needs one, may follow Set directly.
+    BIGINT_POOL* pool = bi::new_pool();
+    std::array<BIGINT*, 5> made{};
+    BIGINT *&new_p = made[0], *&new_q = made[1], *&new_g = made[2], *&new_x = made[3],
+           *&new_y = made[4];
+    bool installed = false;
+    mem::ScopeExit discard([&] {
+        if (installed) return;
+        for (BIGINT*& n : made) pk::release(&n);
+        if (pool != nullptr) (void)bi::free_pool(pool);
+    });
+    if (pool == nullptr) return memory;
+    if (!pk::copy_all(made, std::array<const BIGINT*, 5>{p, q, g, x, y})) return memory;
+    if (x != nullptr && y == nullptr) {
+        bi::PoolFrame frame(pool);
+        BIGINT* inverse = frame.take();
+        if (inverse == nullptr) return memory;
+        mem::ScopeExit wipe([&] { bi::clear(inverse); });
+        if (pk::inverse_mod_prime(inverse, new_x, new_q, pool) != kOk) {
+            return st(op::kSetParams, REASON_STEP_FAILED);
+        }
+        new_y = bi::new_bigint();
+        if (new_y == nullptr) return memory;
+        if (Status s =
+                pk::exp_secret(new_y, new_g, inverse, bi::get_bits_length(new_q), new_p, pool);
+            s != kOk) {
+            return s;
+        }
     }
-    if (x != nullptr && !pk::store_copy(&k->x, x)) return memory;
-    if (y != nullptr) return pk::store_copy(&k->y, y) ? kOk : memory;
-    if (x == nullptr) return kOk;
-    bi::PoolFrame frame(k->pool);
-    BIGINT* inverse = frame.take();
-    if (inverse == nullptr) return memory;
-    mem::ScopeExit wipe([&] { bi::clear(inverse); });
-    if (pk::inverse_mod_prime(inverse, k->x, k->q, k->pool) != kOk) {
-        return st(op::kSetParams, REASON_STEP_FAILED);
-    }
-    k->y = bi::new_bigint();
-    if (k->y == nullptr) return memory;
-    return pk::exp_secret(k->y, k->g, inverse, bi::get_bits_length(k->q), k->p, k->pool);
+    clean_kcdsa(k);
+    k->pool = pool;
+    k->p = new_p;
+    k->q = new_q;
+    k->g = new_g;
+    k->x = new_x;
+    k->y = new_y;
+    installed = true;
+    return kOk;
 }
 
 Status init_ex(KCDSA* k, std::uint32_t sign, std::uint32_t digest_id) noexcept {
@@ -753,12 +782,14 @@ Status generate_key_pair_ex(KCDSA* k, std::uint32_t digest_id) noexcept {
     if (k->x == nullptr) return st(op::kKeyPairEx, REASON_ALLOC_FAILED_B);
     pk::release(&k->xkey);
     pk::release(&k->xseed);
-    do {
-        if (random_below(k, k->x, k->q, digest_id) != kOk) {
-            return st(op::kKeyPairEx, REASON_RANDOM_FAILED);
-        }
-    } while (bi::is_zero(k->x));
-    return finish_key_pair(k, frame, true, digest_id, op::kKeyPairEx);
+    return keep_pair_if_ok(k, [&] {
+        do {
+            if (random_below(k, k->x, k->q, digest_id) != kOk) {
+                return st(op::kKeyPairEx, REASON_RANDOM_FAILED);
+            }
+        } while (bi::is_zero(k->x));
+        return finish_key_pair(k, frame, true, digest_id, op::kKeyPairEx);
+    }());
 }
 
 Status generate_key_pair(KCDSA* k) noexcept {
@@ -772,12 +803,14 @@ Status generate_key_pair(KCDSA* k) noexcept {
     if (k->x == nullptr) k->x = bi::new_bigint();
     if (k->x == nullptr) return st(op::kKeyPair, REASON_ALLOC_FAILED_B);
     if (ready_prng(k) != kOk) return st(op::kKeyPair, REASON_GENERATOR_REFUSED);
-    do {
-        if (prng::get_rand_dsa_bigint(k->prng, k->x, k->q) != kOk) {
-            return st(op::kKeyPair, REASON_RANDOM_FAILED);
-        }
-    } while (bi::is_zero(k->x));
-    return finish_key_pair(k, frame, false, ZLC_HAS160, op::kKeyPair);
+    return keep_pair_if_ok(k, [&] {
+        do {
+            if (prng::get_rand_dsa_bigint(k->prng, k->x, k->q) != kOk) {
+                return st(op::kKeyPair, REASON_RANDOM_FAILED);
+            }
+        } while (bi::is_zero(k->x));
+        return finish_key_pair(k, frame, false, ZLC_HAS160, op::kKeyPair);
+    }());
 }
 
 std::int32_t get_length(const KCDSA* k) noexcept {

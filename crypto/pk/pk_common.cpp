@@ -67,6 +67,17 @@ void release(BIGINT** slot) noexcept {
     *slot = nullptr;
 }
 
+bool copy_all(std::span<BIGINT*> out, std::span<const BIGINT* const> src) noexcept {
+    bool ok = out.size() == src.size();
+    for (std::size_t i = 0; ok && i < src.size(); ++i) {
+        if (src[i] != nullptr) ok = store_copy(&out[i], src[i]);
+    }
+    if (!ok) {
+        for (BIGINT*& n : out) release(&n);
+    }
+    return ok;
+}
+
 Buffer::Buffer(std::size_t n) noexcept
     : data_(static_cast<std::uint8_t*>(mem::alloc_zeroed(n == 0 ? 1 : n))), size_(n == 0 ? 1 : n) {}
 

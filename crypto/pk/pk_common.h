@@ -4,6 +4,7 @@
 // encodings and a wiped scratch buffer.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "crypto/bigint/bigint.h"
 #include "crypto/core/status.h"
@@ -39,6 +40,9 @@ bool equal_bytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) no
 bool store_copy(BIGINT** slot, const BIGINT* src) noexcept;
 // Frees *slot (wiped) and sets it to null.
 void release(BIGINT** slot) noexcept;
+// Copies every non-null src[i] into a new record out[i] (null where src[i] is null). On a failure
+// releases what it made and returns false. Each out[i] must start null.
+bool copy_all(std::span<BIGINT*> out, std::span<const BIGINT* const> src) noexcept;
 
 // A zero-filled heap block wiped before release.
 class Buffer {

@@ -260,6 +260,77 @@ TEST_F(DsaKey, RangeChecks) {
     EXPECT_EQ(ZLC_Final_DSA(d_.get(), r.data(), &rl, zero.data(), &sl), ZLC_DSA_VERIFY_FAILED);
 }
 
+// The record's key as printed, to see whether a call changed it.
+struct KeySnapshot {
+    std::string p, q, g, x, y;
+    explicit KeySnapshot(const ZLC_DSA* d)
+        : p(hex_of(d->p)), q(hex_of(d->q)), g(hex_of(d->g)), x(hex_of(d->x)), y(hex_of(d->y)) {}
+    bool operator==(const KeySnapshot&) const = default;
+};
+
+// Set may be handed the record's own integers: each is copied before the old ones go. A Set that
+// runs out of memory at any point leaves the old key.
+TEST_F(DsaKey, SetTakesTheRecordsOwnIntegers) {
+    const KeySnapshot before(d_.get());
+    const Signature old = sign(d_.get(), m_);
+    ASSERT_EQ(old.status, 0u);
+    ASSERT_EQ(ZLC_Set_DSA_Params(d_.get(), d_->p, d_->q, d_->g, d_->x, d_->y), 0u);
+    EXPECT_TRUE(KeySnapshot(d_.get()) == before);
+    const Signature sig = sign(d_.get(), m_);
+    ASSERT_EQ(sig.status, 0u);
+    EXPECT_EQ(verify(d_.get(), m_, sig.r, sig.s), 0u);
+
+    uint32_t status = 1;
+    for (long countdown = 0; status != 0; ++countdown) {
+        ASSERT_LT(countdown, 100);
+        {
+            zlc::test::FailAllocationsScope fail(countdown);
+            status = ZLC_Set_DSA_Params(d_.get(), d_->p, d_->q, d_->g, d_->x, d_->y);
+        }
+        if (status != 0) {
+            EXPECT_EQ(status, 0x0C01003Bu) << countdown;
+        }
+        EXPECT_TRUE(KeySnapshot(d_.get()) == before) << countdown;
+    }
+
+    ASSERT_EQ(ZLC_Set_DSA_Params(d_.get(), d_->p, d_->q, d_->g, nullptr, d_->y), 0u);
+    KeySnapshot expected = before;
+    expected.x = "<null>";
+    EXPECT_TRUE(KeySnapshot(d_.get()) == expected);
+    EXPECT_EQ(verify(d_.get(), m_, old.r, old.s), 0u);
+}
+
+// Allocations failing from every point of key-pair generation on: the record keeps its old pair
+// (nothing was replaced yet) or has none, never a new x beside the old y.
+TEST_F(DsaKey, FailedGenerationKeepsNoNewPair) {
+    auto copy_of = [](const BIGINT* n) {
+        Big c = new_big();
+        EXPECT_EQ(ZLC_Copy_BIGINT(c.get(), n), 0u);
+        return c;
+    };
+    Big p = copy_of(d_->p), q = copy_of(d_->q), g = copy_of(d_->g), x = copy_of(d_->x),
+        y = copy_of(d_->y);
+    const KeySnapshot before(d_.get());
+    int dropped = 0;
+    uint32_t status = 1;
+    for (long countdown = 0; status != 0; ++countdown) {
+        ASSERT_LT(countdown, 200);
+        ASSERT_EQ(ZLC_Set_DSA_Params(d_.get(), p.get(), q.get(), g.get(), x.get(), y.get()), 0u);
+        {
+            zlc::test::FailAllocationsScope fail(countdown);
+            status = ZLC_Generate_DSA_Key_Pair(d_.get());
+        }
+        if (status == 0) break;
+        if (d_->x == nullptr && d_->y == nullptr) {
+            ++dropped;
+        } else {
+            EXPECT_TRUE(KeySnapshot(d_.get()) == before) << countdown << std::hex << " " << status;
+        }
+    }
+    EXPECT_GT(dropped, 0);
+    EXPECT_FALSE(KeySnapshot(d_.get()) == before);
+}
+
 TEST(DsaStatuses, Table) {
     Dsa d(ZLC_New_DSA());
     uint8_t buffer[64] = {};

@@ -340,6 +340,112 @@ TEST_F(KcdsaRecord, KeyPairGenerationAndPairwiseTest) {
     EXPECT_EQ(ZLC_Generate_KCDSA_Key_Pair_Ex(nullptr, ZLC_SHA224), 0x10040049u);
 }
 
+// The record's key as printed, to see whether a call changed it.
+struct KeySnapshot {
+    std::string p, q, g, x, y;
+    explicit KeySnapshot(const KCDSA* k)
+        : p(hex_of(k->p)), q(hex_of(k->q)), g(hex_of(k->g)), x(hex_of(k->x)), y(hex_of(k->y)) {}
+    bool operator==(const KeySnapshot&) const = default;
+};
+
+// Set may be handed the record's own integers: each is copied before the old ones go.
+TEST_F(KcdsaRecord, SetTakesTheRecordsOwnIntegers) {
+    const KeySnapshot before(k_.get());
+    const Signature old = sign(k_.get(), ZLC_SHA224, m_);
+    ASSERT_EQ(old.status, 0u);
+    struct Case {
+        const char* what;
+        bool x, y;
+    } cases[] = {{"x and y", true, true}, {"x, y derived", true, false}, {"y only", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(ZLC_Set_KCDSA_Params(k_.get(), k_->p, k_->q, k_->g, c.x ? k_->x : nullptr,
+                                       c.y ? k_->y : nullptr),
+                  0u);
+        KeySnapshot expected = before;
+        if (!c.x) expected.x = "<null>";
+        EXPECT_TRUE(KeySnapshot(k_.get()) == expected);
+        ASSERT_NE(k_->pool, nullptr);
+        EXPECT_EQ(verify(k_.get(), ZLC_SHA224, m_, old.r, old.s), 0u);
+        if (c.x) {
+            const Signature sig = sign(k_.get(), ZLC_SHA224, m_);
+            ASSERT_EQ(sig.status, 0u);
+            EXPECT_EQ(verify(k_.get(), ZLC_SHA224, m_, sig.r, sig.s), 0u);
+        }
+    }
+}
+
+// A Set that fails (memory at every point, x with no inverse) leaves the old key in place.
+TEST_F(KcdsaRecord, FailedSetKeepsTheKey) {
+    const KeySnapshot before(k_.get());
+    Big p = new_big(), q = new_big(), g = new_big(), x = new_big();
+    ASSERT_EQ(ZLC_Copy_BIGINT(p.get(), k_->p), 0u);
+    ASSERT_EQ(ZLC_Copy_BIGINT(q.get(), k_->q), 0u);
+    ASSERT_EQ(ZLC_Copy_BIGINT(g.get(), k_->g), 0u);
+    ASSERT_EQ(ZLC_Copy_BIGINT(x.get(), k_->q), 0u);  // x = q: no inverse mod q
+    EXPECT_EQ(ZLC_Set_KCDSA_Params(k_.get(), p.get(), q.get(), g.get(), x.get(), nullptr),
+              0x10060059u);
+    EXPECT_TRUE(KeySnapshot(k_.get()) == before);
+    uint32_t status = 1;
+    for (long countdown = 0; status != 0; ++countdown) {
+        ASSERT_LT(countdown, 200);
+        {
+            zlc::test::FailAllocationsScope fail(countdown);
+            status = ZLC_Set_KCDSA_Params(k_.get(), k_->p, k_->q, k_->g, k_->x, nullptr);
+        }
+        // Memory, or the inverse's or the exponentiation's failure while y is derived.
+        if (status != 0) {
+            EXPECT_TRUE(status == 0x1006003Bu || status == 0x10060059u || (status >> 16) == 0x040Au)
+                << countdown << std::hex << " status " << status;
+            EXPECT_TRUE(KeySnapshot(k_.get()) == before) << countdown;
+        }
+    }
+    EXPECT_TRUE(KeySnapshot(k_.get()) == before);
+    const Signature sig = sign(k_.get(), ZLC_SHA224, m_);
+    ASSERT_EQ(sig.status, 0u);
+    EXPECT_EQ(verify(k_.get(), ZLC_SHA224, m_, sig.r, sig.s), 0u);
+}
+
+// Allocations failing from every point of key-pair generation on: the record keeps its old pair
+// (nothing was replaced yet) or has none; a pair whose pairwise test failed is not kept.
+TEST(KcdsaKeyPair, FailedGenerationKeepsNoNewPair) {
+    const auto& v = appendix()[4];  // 1024/160, HAS-160: cheap pairs
+    struct Case {
+        const char* what;
+        uint32_t (*generate)(KCDSA*);
+        uint32_t pairwise_broken, pairwise_mismatch;
+    } cases[] = {
+        {"Ex", [](KCDSA* k) { return ZLC_Generate_KCDSA_Key_Pair_Ex(k, ZLC_HAS160); }, 0x10040038,
+         0x10040067},
+        {"plain", [](KCDSA* k) { return ZLC_Generate_KCDSA_Key_Pair(k); }, 0x10050038, 0x10050067},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int pairwise_failures = 0;
+        uint32_t status = 1;
+        for (long countdown = 0; status != 0; ++countdown) {
+            ASSERT_LT(countdown, 400);
+            Kcdsa k = with_params(v, true);
+            const KeySnapshot before(k.get());
+            {
+                zlc::test::FailAllocationsScope fail(countdown);
+                status = c.generate(k.get());
+            }
+            if (status == 0) break;
+            const KeySnapshot after(k.get());
+            if (status == c.pairwise_broken || status == c.pairwise_mismatch) {
+                ++pairwise_failures;
+                EXPECT_EQ(k->x, nullptr) << countdown;
+                EXPECT_EQ(k->y, nullptr) << countdown;
+                EXPECT_EQ(k->z, nullptr) << countdown;
+            } else if (k->x != nullptr || k->y != nullptr) {
+                EXPECT_TRUE(after == before) << countdown << std::hex << " status " << status;
+            }
+        }
+        EXPECT_GT(pairwise_failures, 0);
+    }
+}
+
 TEST(KcdsaParameters, SizeRefusals) {
     Kcdsa k(ZLC_New_KCDSA());
     struct Case {
