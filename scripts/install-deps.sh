@@ -8,7 +8,7 @@ packages=(
   libssl-dev libgmp-dev libcrypto++-dev librhash-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk
-  xvfb xauth twm xfonts-base
+  xvfb xauth twm xfonts-base desktop-file-utils
   valgrind
   doxygen
   openssl python3
