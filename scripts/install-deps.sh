@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk
   xvfb xauth twm xfonts-base
-  valgrind
+  valgrind time libcli11-dev
   g++-aarch64-linux-gnu
 )
 missing=()
