@@ -80,12 +80,6 @@ std::string cipher_list() {
     return text;
 }
 
-std::string status_text(std::uint32_t status) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", status);
-    return text;
-}
-
 std::string bytes_text(std::size_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
 
 std::string bytes_and_digits(std::size_t bytes) {
@@ -118,6 +112,8 @@ int run_cipher(const CipherOptions& options, bool encrypt) {
     const std::uint32_t id = cipher->algorithm + cipher->mode.mode + (padded ? 0 : ZLC_NO_PADDING);
     const auto key_length = static_cast<std::size_t>(ZLC_Get_Key_Length(id));
     const auto block_length = static_cast<std::size_t>(ZLC_Get_Block_Length(id));
+    // The table knows every cipher listed here: zero means the library refuses to serve.
+    if (key_length == 0 || block_length == 0) throw Failure(name + " is not available (the self-test failed)");
 
     const SecretBytes key = parse_hex_option("-K", options.key);
     if (key.size() != key_length) {

@@ -2,6 +2,7 @@
 // sha256sum, HMACs in the same form, and the comparison tool's verdict on two files.
 #include <zlc.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,12 +48,6 @@ std::string tag_of(const DigestAlgorithm& digest) {
     std::string tag = digest.option;
     for (char& c : tag) c = static_cast<char>(c - ('a' <= c && c <= 'z' ? 'a' - 'A' : 0));
     return tag;
-}
-
-std::string status_text(std::uint32_t status) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", status);
-    return text;
 }
 
 struct DigestUnitDeleter {
@@ -285,6 +280,7 @@ struct DgstOptions {
 
 int run_dgst(const DgstOptions& options) {
     const DigestAlgorithm& digest = find_digest(options.algorithm);
+    if (options.check && options.tag) throw Failure("the --tag option is meaningless when verifying checksums", 2);
     const std::vector<std::string> files = options.files.empty() ? std::vector<std::string>{"-"} : options.files;
     bool all_ok = true;
     for (const auto& name : files) {

@@ -23,6 +23,12 @@ SecretBytes::~SecretBytes() {
     if (!bytes_.empty()) explicit_bzero(bytes_.data(), bytes_.size());
 }
 
+std::string status_text(std::uint32_t status) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", status);
+    return text;
+}
+
 std::string to_hex(const std::uint8_t* bytes, std::size_t count) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text(count * 2, '\0');
@@ -110,9 +116,26 @@ std::uint8_t* chunk_buffer() {
     return buffer.get();
 }
 
+namespace {
+
+// Closes a file it opened, also when the sink ends the command with a Failure.
+struct InputFile {
+    explicit InputFile(const std::string& path)
+        : standard_input(path == "-"), fd(standard_input ? 0 : open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~InputFile() {
+        if (!standard_input && fd >= 0) close(fd);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    const bool standard_input;
+    const int fd;
+};
+
+}  // namespace
+
 std::optional<std::string> read_chunks(const std::string& path, const ChunkSink& sink) {
-    const bool standard_input = path == "-";
-    const int fd = standard_input ? 0 : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const InputFile input(path);
+    const int fd = input.fd;
     if (fd < 0) return errno_text();
     // Tells the kernel to read ahead generously; a pipe simply refuses the advice.
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -128,7 +151,6 @@ std::optional<std::string> read_chunks(const std::string& path, const ChunkSink&
         if (got == 0) break;
         sink(buffer, static_cast<std::size_t>(got));
     }
-    if (!standard_input) close(fd);
     return error;
 }
 

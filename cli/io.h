@@ -40,6 +40,9 @@ class SecretBytes {
     std::vector<std::uint8_t> bytes_;
 };
 
+// A library status as the header writes it: "0x0A010059".
+std::string status_text(std::uint32_t status);
+
 std::string to_hex(const std::uint8_t* bytes, std::size_t count);
 // Upper- or lower-case digits, two per byte; nullopt for anything else.
 std::optional<std::vector<std::uint8_t>> from_hex(std::string_view text);

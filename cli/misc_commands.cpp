@@ -25,9 +25,7 @@ int run_rand(const RandOptions& options) {
     for (std::int64_t left = options.count; left > 0;) {
         const auto length = static_cast<std::int32_t>(std::min<std::int64_t>(left, sizeof block));
         if (const std::uint32_t status = ZLC_Rand_Bytes(block, length); status != 0) {
-            char text[64];
-            std::snprintf(text, sizeof text, "the random generator failed: status 0x%08X", status);
-            throw Failure(text);
+            throw Failure("the random generator failed: status " + status_text(status));
         }
         if (options.hex) {
             const std::string hex = to_hex(block, static_cast<std::size_t>(length));
@@ -57,9 +55,7 @@ int run_prime(const PrimeOptions& options) {
     std::unique_ptr<BIGINT, BigintDeleter> prime(ZLC_New_BIGINT());
     if (!prime) throw Failure("out of memory");
     if (const std::uint32_t status = ZLC_Generate_BIGINT_Prime_Ex(prime.get(), options.bits, nullptr); status != 0) {
-        char text[64];
-        std::snprintf(text, sizeof text, "prime generation failed: status 0x%08X", status);
-        throw Failure(text);
+        throw Failure("prime generation failed: status " + status_text(status));
     }
     std::unique_ptr<char, TextDeleter> text(options.hex ? ZLC_BIGINT_To_HEX(prime.get()) : ZLC_BIGINT_To_DEC(prime.get()));
     if (!text) throw Failure("out of memory");
@@ -100,7 +96,7 @@ void add_misc_commands(CLI::App& app, std::vector<Command>& commands) {
     commands.push_back({selftest,
                         [] {
                             const std::uint32_t status = ZLC_Crypto_Self_Test();
-                            std::printf("0x%08X\n", status);
+                            std::printf("%s\n", status_text(status).c_str());
                             return status == 0 ? 0 : 1;
                         },
                         {}});

@@ -471,6 +471,7 @@ TEST_F(CliTest, FailuresLeaveNothingHalfWritten) {
         {{"hmac", "-k", "abc", "plain"}, "-k: not a hexadecimal", 1},
         {{"hmac", "plain"}, "-k is required", 2},
         {{"dgst", "-a", "sha3", "plain"}, "sha3", 2},
+        {{"dgst", "-c", "--tag", "plain"}, "the --tag option is meaningless when verifying checksums", 2},
         {{"rand", "-5"}, "N: Value -5 not in range", 2},
         {{"prime", "8"}, "BITS: Value 8 not in range 16 to 16384", 2},
         {{"version", "extra"}, "extra", 2},
