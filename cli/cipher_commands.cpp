@@ -16,16 +16,19 @@ namespace {
 struct CipherFamily {
     const char* prefix;  // OpenSSL's spelling where it has the cipher
     std::uint32_t algorithm;
-    bool counter_mode;   // RC2 has no CTR
+    bool counter_mode;  // RC2 has no CTR
 };
 
 constexpr CipherFamily kFamilies[] = {
-    {"aes-128", ZLC_AES_128, true},   {"aes-192", ZLC_AES_192, true},   {"aes-256", ZLC_AES_256, true},
-    {"aria-128", ZLC_ARIA_128, true}, {"aria-192", ZLC_ARIA_192, true}, {"aria-256", ZLC_ARIA_256, true},
-    {"lea-128", ZLC_LEA_128, true},   {"lea-192", ZLC_LEA_192, true},   {"lea-256", ZLC_LEA_256, true},
-    {"seed", ZLC_SEED_128, true},     {"seed256", ZLC_SEED_256, true},  {"des", ZLC_DES, true},
-    {"des-ede", ZLC_TDES_2KEY, true}, {"des-ede3", ZLC_TDES_3KEY, true}, {"bf", ZLC_BLOWFISH, true},
-    {"rc2", ZLC_RC2_128, false},      {"rc2-40", ZLC_RC2_40, false},    {"rc2-64", ZLC_RC2_64, false},
+    {"aes-128", ZLC_AES_128, true},   {"aes-192", ZLC_AES_192, true},
+    {"aes-256", ZLC_AES_256, true},   {"aria-128", ZLC_ARIA_128, true},
+    {"aria-192", ZLC_ARIA_192, true}, {"aria-256", ZLC_ARIA_256, true},
+    {"lea-128", ZLC_LEA_128, true},   {"lea-192", ZLC_LEA_192, true},
+    {"lea-256", ZLC_LEA_256, true},   {"seed", ZLC_SEED_128, true},
+    {"seed256", ZLC_SEED_256, true},  {"des", ZLC_DES, true},
+    {"des-ede", ZLC_TDES_2KEY, true}, {"des-ede3", ZLC_TDES_3KEY, true},
+    {"bf", ZLC_BLOWFISH, true},       {"rc2", ZLC_RC2_128, false},
+    {"rc2-40", ZLC_RC2_40, false},    {"rc2-64", ZLC_RC2_64, false},
     {"rc5", ZLC_RC5, true},
 };
 
@@ -52,7 +55,8 @@ std::vector<Cipher> all_ciphers() {
     for (const auto& family : kFamilies) {
         for (const auto& mode : kModes) {
             if (mode.mode == ZLC_MODE_CTR && !family.counter_mode) continue;
-            ciphers.push_back({std::string(family.prefix) + "-" + mode.suffix, family.algorithm, mode});
+            ciphers.push_back(
+                {std::string(family.prefix) + "-" + mode.suffix, family.algorithm, mode});
         }
     }
     return ciphers;
@@ -74,13 +78,16 @@ std::string cipher_list() {
                       ZLC_Get_Block_Length(algorithm));
         text += line + lengths;
     }
-    text += "cfb feeds back the whole block (OpenSSL's aes-128-cfb, des-cfb). ecb and cbc pad with\n"
-            "PKCS #7 unless -nopad is given; cfb, ofb and ctr take any length. Every mode but ecb\n"
-            "needs -iv. The OpenSSL spellings -in, -out, -iv and -nopad are accepted.\n";
+    text +=
+        "cfb feeds back the whole block (OpenSSL's aes-128-cfb, des-cfb). ecb and cbc pad with\n"
+        "PKCS #7 unless -nopad is given; cfb, ofb and ctr take any length. Every mode but ecb\n"
+        "needs -iv. The OpenSSL spellings -in, -out, -iv and -nopad are accepted.\n";
     return text;
 }
 
-std::string bytes_text(std::size_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
+std::string bytes_text(std::size_t bytes) {
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
 
 std::string bytes_and_digits(std::size_t bytes) {
     return bytes_text(bytes) + " (" + std::to_string(2 * bytes) + " hex digits)";
@@ -106,34 +113,39 @@ int run_cipher(const CipherOptions& options, bool encrypt) {
     for (const auto& candidate : ciphers) {
         if (candidate.name == options.cipher) cipher = &candidate;
     }
-    if (cipher == nullptr) throw Failure("unknown cipher '" + options.cipher + "' (zlc enc --help lists them)");
+    if (cipher == nullptr)
+        throw Failure("unknown cipher '" + options.cipher + "' (zlc enc --help lists them)");
     const std::string& name = cipher->name;
     const bool padded = !cipher->mode.stream && !options.no_padding;
     const std::uint32_t id = cipher->algorithm + cipher->mode.mode + (padded ? 0 : ZLC_NO_PADDING);
     const auto key_length = static_cast<std::size_t>(ZLC_Get_Key_Length(id));
     const auto block_length = static_cast<std::size_t>(ZLC_Get_Block_Length(id));
     // The table knows every cipher listed here: zero means the library refuses to serve.
-    if (key_length == 0 || block_length == 0) throw Failure(name + " is not available (the self-test failed)");
+    if (key_length == 0 || block_length == 0)
+        throw Failure(name + " is not available (the self-test failed)");
 
     const SecretBytes key = parse_hex_option("-K", options.key);
     if (key.size() != key_length) {
-        throw Failure("-K: " + name + " takes a key of " + bytes_and_digits(key_length) + ", not " + bytes_text(key.size()));
+        throw Failure("-K: " + name + " takes a key of " + bytes_and_digits(key_length) + ", not " +
+                      bytes_text(key.size()));
     }
     SecretBytes iv;
     if (cipher->mode.mode == ZLC_MODE_ECB) {
         if (options.iv_given) throw Failure("-iv: " + name + " takes no IV");
     } else {
-        if (!options.iv_given) throw Failure("-iv: " + name + " needs an IV of " + bytes_and_digits(block_length));
+        if (!options.iv_given)
+            throw Failure("-iv: " + name + " needs an IV of " + bytes_and_digits(block_length));
         iv = parse_hex_option("-iv", options.iv);
         if (iv.size() != block_length) {
-            throw Failure("-iv: " + name + " takes an IV of " + bytes_and_digits(block_length) + ", not " + bytes_text(iv.size()));
+            throw Failure("-iv: " + name + " takes an IV of " + bytes_and_digits(block_length) +
+                          ", not " + bytes_text(iv.size()));
         }
     }
 
     std::unique_ptr<BLOCK_CIPHER_UNIT, CipherUnitDeleter> unit(ZLC_New_BLOCK_CIPHER_Unit());
     if (!unit) throw Failure("out of memory");
-    if (const std::uint32_t status =
-            ZLC_Init_BLOCK_CIPHER(unit.get(), id, key.data(), iv.empty() ? nullptr : iv.data(), encrypt ? 1 : 0);
+    if (const std::uint32_t status = ZLC_Init_BLOCK_CIPHER(
+            unit.get(), id, key.data(), iv.empty() ? nullptr : iv.data(), encrypt ? 1 : 0);
         status != 0) {
         throw Failure(name + " is not available: status " + status_text(status));
     }
@@ -159,7 +171,8 @@ int run_cipher(const CipherOptions& options, bool encrypt) {
                       std::to_string(block_length) + "-byte blocks" + (padded ? "" : " (-nopad)"));
     }
     if (status == ZLC_BLOCK_FINAL_DECRYPT) {
-        throw Failure("bad decrypt: the padding is wrong (wrong key or IV, or the data is not padded)");
+        throw Failure(
+            "bad decrypt: the padding is wrong (wrong key or IV, or the data is not padded)");
     }
     if (status != 0) throw Failure(name + " failed: status " + status_text(status));
     output.write(last, static_cast<std::size_t>(produced));
@@ -169,13 +182,19 @@ int run_cipher(const CipherOptions& options, bool encrypt) {
 
 void add_cipher_command(CLI::App& app, std::vector<Command>& commands, bool encrypt) {
     auto options = std::make_shared<CipherOptions>();
-    CLI::App* command = app.add_subcommand(encrypt ? "enc" : "dec", encrypt ? "Encrypt a file." : "Decrypt a file.");
-    const CLI::Option* cipher = command->add_option("-c,--cipher", options->cipher, "Cipher and mode, e.g. aria-128-cbc (required)");
-    const CLI::Option* key = command->add_option("-K,--key", options->key, "Key in hexadecimal (required)");
-    const CLI::Option* iv = command->add_option("--iv", options->iv, "IV in hexadecimal (the first counter block for ctr)");
-    command->add_flag("--nopad", options->no_padding, "ecb and cbc: no PKCS #7 padding; whole blocks only");
+    CLI::App* command = app.add_subcommand(encrypt ? "enc" : "dec",
+                                           encrypt ? "Encrypt a file." : "Decrypt a file.");
+    const CLI::Option* cipher = command->add_option(
+        "-c,--cipher", options->cipher, "Cipher and mode, e.g. aria-128-cbc (required)");
+    const CLI::Option* key =
+        command->add_option("-K,--key", options->key, "Key in hexadecimal (required)");
+    const CLI::Option* iv = command->add_option(
+        "--iv", options->iv, "IV in hexadecimal (the first counter block for ctr)");
+    command->add_flag("--nopad", options->no_padding,
+                      "ecb and cbc: no PKCS #7 padding; whole blocks only");
     command->add_option("--in", options->in, "Input file; - or none: standard input");
-    command->add_option("--out", options->out, "Output file, written only when complete; none: standard output");
+    command->add_option("--out", options->out,
+                        "Output file, written only when complete; none: standard output");
     command->footer(cipher_list());
     commands.push_back({command,
                         [options, cipher, key, iv, encrypt] {

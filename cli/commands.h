@@ -2,7 +2,6 @@
 // Each command group adds its subcommands to the application. A command's run() is called when
 // its subcommand was the one parsed and returns the exit status; failures throw zlc_cli::Failure.
 #include <CLI/CLI.hpp>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,6 +22,7 @@ void require(const CLI::Option* option, const std::string& spelling);
 
 void add_digest_commands(CLI::App& app, std::vector<Command>& commands);  // dgst, hmac, compare
 void add_cipher_commands(CLI::App& app, std::vector<Command>& commands);  // enc, dec
-void add_misc_commands(CLI::App& app, std::vector<Command>& commands);    // rand, prime, selftest, version
+void add_misc_commands(CLI::App& app,
+                       std::vector<Command>& commands);  // rand, prime, selftest, version
 
 }  // namespace zlc_cli

@@ -75,13 +75,15 @@ FileDigest digest_file(const DigestAlgorithm& digest, const std::string& path) {
     }
     FileDigest result;
     result.error = read_chunks(path, [&](std::uint8_t* data, std::size_t length) {
-        const std::uint32_t status = ZLC_Update_DIGEST(unit.get(), data, static_cast<std::int32_t>(length));
+        const std::uint32_t status =
+            ZLC_Update_DIGEST(unit.get(), data, static_cast<std::int32_t>(length));
         if (status != 0) throw Failure(tag + " failed: status " + status_text(status));
     });
     if (result.error) return result;
     result.value.resize(ZLC_DIGEST_MAX_LENGTH);
     std::int32_t length = 0;
-    if (const std::uint32_t status = ZLC_Final_DIGEST(unit.get(), result.value.data(), &length); status != 0) {
+    if (const std::uint32_t status = ZLC_Final_DIGEST(unit.get(), result.value.data(), &length);
+        status != 0) {
         throw Failure(tag + " failed: status " + status_text(status));
     }
     result.value.resize(static_cast<std::size_t>(length));
@@ -94,22 +96,34 @@ std::string escape_name(const std::string& name) {
     std::string out;
     for (char c : name) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            default: out += c; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;
 }
 
-bool needs_escape(const std::string& name) { return name.find_first_of("\\\n\r") != std::string::npos; }
+bool needs_escape(const std::string& name) {
+    return name.find_first_of("\\\n\r") != std::string::npos;
+}
 
-void print_digest_line(const std::string& tag, const std::string& hex, const std::string& name, bool tagged) {
+void print_digest_line(const std::string& tag, const std::string& hex, const std::string& name,
+                       bool tagged) {
     const bool escaped = needs_escape(name);
     const std::string shown = escaped ? escape_name(name) : name;
     if (tagged) {
-        std::printf("%s%s (%s) = %s\n", escaped ? "\\" : "", tag.c_str(), shown.c_str(), hex.c_str());
+        std::printf("%s%s (%s) = %s\n", escaped ? "\\" : "", tag.c_str(), shown.c_str(),
+                    hex.c_str());
     } else {
         std::printf("%s%s  %s\n", escaped ? "\\" : "", hex.c_str(), shown.c_str());
     }
@@ -137,16 +151,25 @@ bool unescape_name(std::string_view text, std::string& name) {
         }
         if (++i == text.size()) return false;
         switch (text[i]) {
-            case '\\': name += '\\'; break;
-            case 'n': name += '\n'; break;
-            case 'r': name += '\r'; break;
-            default: return false;
+            case '\\':
+                name += '\\';
+                break;
+            case 'n':
+                name += '\n';
+                break;
+            case 'r':
+                name += '\r';
+                break;
+            default:
+                return false;
         }
     }
     return true;
 }
 
-bool is_hex_digit(char c) { return std::strchr("0123456789abcdefABCDEF", c) != nullptr && c != '\0'; }
+bool is_hex_digit(char c) {
+    return std::strchr("0123456789abcdefABCDEF", c) != nullptr && c != '\0';
+}
 
 // The two forms sha256sum writes and reads: "<hex>  <name>" (or " *<name>") and the tagged
 // "<TAG> (<name>) = <hex>", each with a leading backslash when the name is escaped.
@@ -188,7 +211,8 @@ ListLine parse_list_line(std::string_view line, const std::string& tag, std::siz
         while (digits < line.size() && is_hex_digit(line[digits])) ++digits;
         hex = line.substr(0, digits);
         rest = line.substr(digits);
-        if (rest.size() < 3 || (rest[0] != ' ' && rest[0] != '\t') || (rest[1] != ' ' && rest[1] != '*')) {
+        if (rest.size() < 3 || (rest[0] != ' ' && rest[0] != '\t') ||
+            (rest[1] != ' ' && rest[1] != '*')) {
             return parsed;
         }
         name = rest.substr(2);
@@ -220,7 +244,8 @@ struct ListFileCloser {
 
 // Checks every entry of one list; true when each was read and matched.
 bool check_list(const DigestAlgorithm& digest, const std::string& list) {
-    std::unique_ptr<std::FILE, ListFileCloser> file(list == "-" ? stdin : std::fopen(list.c_str(), "r"));
+    std::unique_ptr<std::FILE, ListFileCloser> file(list == "-" ? stdin
+                                                                : std::fopen(list.c_str(), "r"));
     if (!file) {
         report_unreadable(list, std::strerror(errno));
         return false;
@@ -232,7 +257,8 @@ bool check_list(const DigestAlgorithm& digest, const std::string& list) {
     std::size_t capacity = 0;
     ssize_t got;
     while ((got = getline(&raw, &capacity, file.get())) >= 0) {
-        const ListLine line = parse_list_line(std::string_view(raw, static_cast<std::size_t>(got)), tag, digest_length);
+        const ListLine line = parse_list_line(std::string_view(raw, static_cast<std::size_t>(got)),
+                                              tag, digest_length);
         if (line.kind == LineKind::Skipped) continue;
         if (line.kind == LineKind::Improper) {
             ++improper;
@@ -240,7 +266,8 @@ bool check_list(const DigestAlgorithm& digest, const std::string& list) {
         }
         ++entries;
         const FileDigest actual = digest_file(digest, line.name);
-        const std::string shown = line.name.find('\n') != std::string::npos ? "\\" + escape_name(line.name) : line.name;
+        const std::string shown =
+            line.name.find('\n') != std::string::npos ? "\\" + escape_name(line.name) : line.name;
         if (actual.error) {
             report_unreadable(line.name, *actual.error);
             std::printf("%s: FAILED open or read\n", shown.c_str());
@@ -280,8 +307,10 @@ struct DgstOptions {
 
 int run_dgst(const DgstOptions& options) {
     const DigestAlgorithm& digest = find_digest(options.algorithm);
-    if (options.check && options.tag) throw Failure("the --tag option is meaningless when verifying checksums", 2);
-    const std::vector<std::string> files = options.files.empty() ? std::vector<std::string>{"-"} : options.files;
+    if (options.check && options.tag)
+        throw Failure("the --tag option is meaningless when verifying checksums", 2);
+    const std::vector<std::string> files =
+        options.files.empty() ? std::vector<std::string>{"-"} : options.files;
     bool all_ok = true;
     for (const auto& name : files) {
         if (options.check) {
@@ -294,7 +323,8 @@ int run_dgst(const DgstOptions& options) {
             all_ok = false;
             continue;
         }
-        print_digest_line(tag_of(digest), to_hex(result.value.data(), result.value.size()), name, options.tag);
+        print_digest_line(tag_of(digest), to_hex(result.value.data(), result.value.size()), name,
+                          options.tag);
     }
     return all_ok ? 0 : 1;
 }
@@ -311,17 +341,22 @@ int run_hmac(const HmacOptions& options) {
     const std::string tag = tag_of(digest);
     std::unique_ptr<HMAC_UNIT, HmacUnitDeleter> unit(ZLC_New_HMAC_Unit());
     if (!unit) throw Failure("out of memory");
-    const std::vector<std::string> files = options.files.empty() ? std::vector<std::string>{"-"} : options.files;
+    const std::vector<std::string> files =
+        options.files.empty() ? std::vector<std::string>{"-"} : options.files;
     bool all_ok = true;
     for (const auto& name : files) {
         // An empty key still needs a non-null pointer.
         static const std::uint8_t kNoKey = 0;
-        const std::uint32_t init = ZLC_Init_HMAC(unit.get(), digest.id, key.empty() ? &kNoKey : key.data(),
-                                                 static_cast<std::int32_t>(key.size()));
-        if (init != 0) throw Failure("HMAC-" + tag + " is not available: status " + status_text(init));
+        const std::uint32_t init =
+            ZLC_Init_HMAC(unit.get(), digest.id, key.empty() ? &kNoKey : key.data(),
+                          static_cast<std::int32_t>(key.size()));
+        if (init != 0)
+            throw Failure("HMAC-" + tag + " is not available: status " + status_text(init));
         const auto error = read_chunks(name, [&](std::uint8_t* data, std::size_t length) {
-            const std::uint32_t status = ZLC_Update_HMAC(unit.get(), data, static_cast<std::int32_t>(length));
-            if (status != 0) throw Failure("HMAC-" + tag + " failed: status " + status_text(status));
+            const std::uint32_t status =
+                ZLC_Update_HMAC(unit.get(), data, static_cast<std::int32_t>(length));
+            if (status != 0)
+                throw Failure("HMAC-" + tag + " failed: status " + status_text(status));
         });
         if (error) {
             report_unreadable(name, *error);
@@ -364,12 +399,14 @@ int run_compare(const CompareOptions& options) {
 
 void add_digest_commands(CLI::App& app, std::vector<Command>& commands) {
     auto dgst_options = std::make_shared<DgstOptions>();
-    CLI::App* dgst = app.add_subcommand("dgst", "Print or check message digests, as sha256sum does.");
+    CLI::App* dgst =
+        app.add_subcommand("dgst", "Print or check message digests, as sha256sum does.");
     dgst->add_option("-a,--algorithm", dgst_options->algorithm, "Digest algorithm")
         ->check(CLI::IsMember(digest_names()))
         ->capture_default_str();
     dgst->add_flag("--tag", dgst_options->tag, "Print the tagged form: ALG (NAME) = HEX");
-    dgst->add_flag("-c,--check", dgst_options->check, "Read digests from the FILEs (lists) and check them");
+    dgst->add_flag("-c,--check", dgst_options->check,
+                   "Read digests from the FILEs (lists) and check them");
     dgst->add_option("FILE", dgst_options->files, "Files to digest; - or none: standard input");
     dgst->footer("Exit status: 0 when every file was read (and, with -c, matched), 1 otherwise.\n");
     commands.push_back({dgst, [dgst_options] { return run_dgst(*dgst_options); }, {}});
@@ -379,7 +416,8 @@ void add_digest_commands(CLI::App& app, std::vector<Command>& commands) {
     hmac->add_option("-a,--algorithm", hmac_options->algorithm, "Digest algorithm")
         ->check(CLI::IsMember(digest_names()))
         ->capture_default_str();
-    const CLI::Option* key = hmac->add_option("-k,--key", hmac_options->key, "Key in hexadecimal (required)");
+    const CLI::Option* key =
+        hmac->add_option("-k,--key", hmac_options->key, "Key in hexadecimal (required)");
     hmac->add_option("FILE", hmac_options->files, "Files; - or none: standard input");
     commands.push_back({hmac,
                         [hmac_options, key] {
@@ -389,8 +427,10 @@ void add_digest_commands(CLI::App& app, std::vector<Command>& commands) {
                         {}});
 
     auto compare_options = std::make_shared<CompareOptions>();
-    CLI::App* compare = app.add_subcommand("compare", "Tell whether two files have the same SHA-256 digest.");
-    const CLI::Option* files = compare->add_option("FILE", compare_options->files, "The two files")->expected(2);
+    CLI::App* compare =
+        app.add_subcommand("compare", "Tell whether two files have the same SHA-256 digest.");
+    const CLI::Option* files =
+        compare->add_option("FILE", compare_options->files, "The two files")->expected(2);
     compare->footer("Exit status: 0 identical, 1 different, 2 error.\n");
     commands.push_back({compare,
                         [compare_options, files] {

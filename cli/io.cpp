@@ -53,7 +53,9 @@ bool shell_safe(unsigned char c) {
            std::strchr("%+,-./:=@_^", c) != nullptr || c >= 0x80;
 }
 
-std::string errno_text() { return std::strerror(errno); }
+std::string errno_text() {
+    return std::strerror(errno);
+}
 
 }  // namespace
 
@@ -72,7 +74,8 @@ std::optional<std::vector<std::uint8_t>> from_hex(std::string_view text) {
 SecretBytes parse_hex_option(std::string_view option, std::string_view text) {
     auto bytes = from_hex(text);
     if (!bytes) {
-        throw Failure(std::string(option) + ": not a hexadecimal string (two digits 0-9, a-f per byte)");
+        throw Failure(std::string(option) +
+                      ": not a hexadecimal string (two digits 0-9, a-f per byte)");
     }
     return SecretBytes(std::move(*bytes));
 }
@@ -98,14 +101,22 @@ std::string quote_name(const std::string& name) {
             }
             continue;
         }
-        char escaped[8];
         switch (c) {
-            case '\n': std::snprintf(escaped, sizeof escaped, "$'\\n'"); break;
-            case '\r': std::snprintf(escaped, sizeof escaped, "$'\\r'"); break;
-            case '\t': std::snprintf(escaped, sizeof escaped, "$'\\t'"); break;
-            default: std::snprintf(escaped, sizeof escaped, "$'\\%03o'", c); break;
+            case '\n':
+                out += "$'\\n'";
+                break;
+            case '\r':
+                out += "$'\\r'";
+                break;
+            case '\t':
+                out += "$'\\t'";
+                break;
+            default:
+                char octal[8];
+                std::snprintf(octal, sizeof octal, "$'\\%03o'", c);
+                out += octal;
+                break;
         }
-        out += escaped;
     }
     if (in_quote) out += '\'';
     return out;
@@ -121,7 +132,8 @@ namespace {
 // Closes a file it opened, also when the sink ends the command with a Failure.
 struct InputFile {
     explicit InputFile(const std::string& path)
-        : standard_input(path == "-"), fd(standard_input ? 0 : open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+        : standard_input(path == "-"),
+          fd(standard_input ? 0 : open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
     ~InputFile() {
         if (!standard_input && fd >= 0) close(fd);
     }
@@ -158,11 +170,13 @@ Output::Output(const std::string& path) {
     if (path.empty() || path == "-") return;
     path_ = path;
     const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string pattern = folder + "." + base + ".XXXXXX";
     fd_ = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) throw Failure(quote_name(path) + ": cannot create a file beside it: " + errno_text());
+    if (fd_ < 0)
+        throw Failure(quote_name(path) + ": cannot create a file beside it: " + errno_text());
     temp_path_ = pattern;
 }
 

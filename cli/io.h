@@ -15,7 +15,8 @@ namespace zlc_cli {
 // Ends the running command: main prints "zlc: <what>" on standard error and exits with `code`.
 class Failure : public std::runtime_error {
   public:
-    explicit Failure(const std::string& message, int code = 1) : std::runtime_error(message), code_(code) {}
+    explicit Failure(const std::string& message, int code = 1)
+        : std::runtime_error(message), code_(code) {}
     int code() const { return code_; }
 
   private:

@@ -11,7 +11,8 @@ namespace {
 
 // Rewrites the command's OpenSSL-style options ("-in") to the "--in" the parser knows; tokens
 // after "--" stay as they are.
-void rewrite_single_dash_options(std::vector<std::string>& args, const std::vector<zlc_cli::Command>& commands) {
+void rewrite_single_dash_options(std::vector<std::string>& args,
+                                 const std::vector<zlc_cli::Command>& commands) {
     if (args.empty()) return;
     for (const auto& command : commands) {
         if (command.app->get_name() != args[0]) continue;
@@ -30,8 +31,10 @@ void zlc_cli::require(const CLI::Option* option, const std::string& spelling) {
 }
 
 int main(int argc, char** argv) {
-    CLI::App app{"Digests, MACs, block ciphers, random bytes and primes of the zeltavine cryptographic library.",
-                 "zlc"};
+    CLI::App app{
+        "Digests, MACs, block ciphers, random bytes and primes of the zeltavine cryptographic "
+        "library.",
+        "zlc"};
     app.require_subcommand(1, 1);
     std::vector<zlc_cli::Command> commands;
     zlc_cli::add_digest_commands(app, commands);

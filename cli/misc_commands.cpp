@@ -54,10 +54,13 @@ struct TextDeleter {
 int run_prime(const PrimeOptions& options) {
     std::unique_ptr<BIGINT, BigintDeleter> prime(ZLC_New_BIGINT());
     if (!prime) throw Failure("out of memory");
-    if (const std::uint32_t status = ZLC_Generate_BIGINT_Prime_Ex(prime.get(), options.bits, nullptr); status != 0) {
+    if (const std::uint32_t status =
+            ZLC_Generate_BIGINT_Prime_Ex(prime.get(), options.bits, nullptr);
+        status != 0) {
         throw Failure("prime generation failed: status " + status_text(status));
     }
-    std::unique_ptr<char, TextDeleter> text(options.hex ? ZLC_BIGINT_To_HEX(prime.get()) : ZLC_BIGINT_To_DEC(prime.get()));
+    std::unique_ptr<char, TextDeleter> text(options.hex ? ZLC_BIGINT_To_HEX(prime.get())
+                                                        : ZLC_BIGINT_To_DEC(prime.get()));
     if (!text) throw Failure("out of memory");
     std::printf("%s\n", text.get());
     return 0;
@@ -67,11 +70,13 @@ int run_prime(const PrimeOptions& options) {
 
 void add_misc_commands(CLI::App& app, std::vector<Command>& commands) {
     auto rand_options = std::make_shared<RandOptions>();
-    CLI::App* rand = app.add_subcommand("rand", "Write N random bytes from the library's DRBG to standard output.");
+    CLI::App* rand = app.add_subcommand(
+        "rand", "Write N random bytes from the library's DRBG to standard output.");
     const CLI::Option* count =
         rand->add_option("N", rand_options->count, "Number of bytes (required)")
-                                   ->check(CLI::Range(std::int64_t{0}, std::numeric_limits<std::int64_t>::max()));
-    rand->add_flag("--hex", rand_options->hex, "Lower-case hexadecimal and a newline instead of raw bytes");
+            ->check(CLI::Range(std::int64_t{0}, std::numeric_limits<std::int64_t>::max()));
+    rand->add_flag("--hex", rand_options->hex,
+                   "Lower-case hexadecimal and a newline instead of raw bytes");
     commands.push_back({rand,
                         [rand_options, count] {
                             require(count, "N");
@@ -80,10 +85,13 @@ void add_misc_commands(CLI::App& app, std::vector<Command>& commands) {
                         {"hex"}});
 
     auto prime_options = std::make_shared<PrimeOptions>();
-    CLI::App* prime = app.add_subcommand("prime", "Print a random prime of exactly BITS bits, in decimal.");
+    CLI::App* prime =
+        app.add_subcommand("prime", "Print a random prime of exactly BITS bits, in decimal.");
     const CLI::Option* bits =
-        prime->add_option("BITS", prime_options->bits, "Size in bits (required)")->check(CLI::Range(16, 16384));
-    prime->add_flag("--hex", prime_options->hex, "Upper-case hexadecimal (whole bytes) instead of decimal");
+        prime->add_option("BITS", prime_options->bits, "Size in bits (required)")
+            ->check(CLI::Range(16, 16384));
+    prime->add_flag("--hex", prime_options->hex,
+                    "Upper-case hexadecimal (whole bytes) instead of decimal");
     commands.push_back({prime,
                         [prime_options, bits] {
                             require(bits, "BITS");
@@ -91,7 +99,8 @@ void add_misc_commands(CLI::App& app, std::vector<Command>& commands) {
                         },
                         {"hex"}});
 
-    CLI::App* selftest = app.add_subcommand("selftest", "Run the library's self-test and print its status.");
+    CLI::App* selftest =
+        app.add_subcommand("selftest", "Run the library's self-test and print its status.");
     selftest->footer("Prints the status as 0x%08X; exit status 0 only when it is 0x00000000.\n");
     commands.push_back({selftest,
                         [] {

@@ -1,11 +1,10 @@
 // The zlc tool run as a user runs it, beside coreutils' sha*sum and the openssl command as
 // oracles: output bytes, messages on standard error, exit statuses, and the files left behind.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -67,7 +66,8 @@ std::string openssl_cipher_option(const char* name) {
 }
 
 std::string to_lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     return text;
 }
 
@@ -92,7 +92,9 @@ class CliTest : public ::testing::Test {
     void TearDown() override { fs::remove_all(dir_); }
 
     fs::path path(const std::string& name) const { return dir_ / name; }
-    void put(const std::string& name, const std::string& bytes) const { write_file(path(name), bytes); }
+    void put(const std::string& name, const std::string& bytes) const {
+        write_file(path(name), bytes);
+    }
     std::string get(const std::string& name) const { return read_file(path(name)); }
 
     // Runs a program (found on PATH unless the name holds a slash) in the test's folder, with
@@ -103,8 +105,10 @@ class CliTest : public ::testing::Test {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
         std::vector<char*> args;
         for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -117,7 +121,8 @@ class CliTest : public ::testing::Test {
         if (spawned != 0) return result;
         int wait_status = 0;
         waitpid(pid, &wait_status, 0);
-        result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+        result.status =
+            WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
         result.out = read_file(out);
         result.err = read_file(err);
         fs::remove(in);
@@ -133,7 +138,8 @@ class CliTest : public ::testing::Test {
 
     std::set<std::string> listing() const {
         std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(dir_))
+            names.insert(entry.path().filename().string());
         return names;
     }
 
@@ -142,12 +148,8 @@ class CliTest : public ::testing::Test {
 
 // Names coreutils escapes in its output (backslash, newline, carriage return) beside plain ones.
 const std::vector<std::pair<std::string, std::string>> kDigestFiles = {
-    {"empty", ""},
-    {"abc", "abc"},
-    {"three chunks", random_bytes((3u << 20) + 7, 1)},
-    {"back\\slash", "x"},
-    {"new\nline", "y"},
-    {"carriage\rreturn", "z"},
+    {"empty", ""},        {"abc", "abc"},     {"three chunks", random_bytes((3u << 20) + 7, 1)},
+    {"back\\slash", "x"}, {"new\nline", "y"}, {"carriage\rreturn", "z"},
 };
 
 TEST_F(CliTest, DgstPrintsWhatCoreutilsPrints) {
@@ -191,8 +193,10 @@ TEST_F(CliTest, DgstHas160AndMdc2MatchPublishedDigests) {
     // tests/vectors/digest/has160_ttas_ko_12_0011.txt ("abc") and tests/vectors/mdc2/mdc2_des.txt.
     put("abc", "abc");
     put("fox", "The quick brown fox jumps over the lazy dog");
-    EXPECT_EQ(zlc({"dgst", "-a", "has160", "abc"}).out, "975e810488cf2a3d49838478124afce4b1c78804  abc\n");
-    EXPECT_EQ(zlc({"dgst", "-a", "mdc2", "--tag", "fox"}).out, "MDC2 (fox) = 000ed54e093d61679aefbeae05bfe33a\n");
+    EXPECT_EQ(zlc({"dgst", "-a", "has160", "abc"}).out,
+              "975e810488cf2a3d49838478124afce4b1c78804  abc\n");
+    EXPECT_EQ(zlc({"dgst", "-a", "mdc2", "--tag", "fox"}).out,
+              "MDC2 (fox) = 000ed54e093d61679aefbeae05bfe33a\n");
     EXPECT_EQ(zlc({"dgst", "-a", "has160", "--tag"}, "abc").out,
               "HAS160 (-) = 975e810488cf2a3d49838478124afce4b1c78804\n");
 }
@@ -210,21 +214,28 @@ TEST_F(CliTest, DgstMissingFileReportedLikeCoreutils) {
 // The same list checked by zlc and by coreutils: every line, message and the exit status agree.
 TEST_F(CliTest, DgstCheckAgreesWithCoreutils) {
     for (const auto& [name, bytes] : kDigestFiles) put(name, bytes);
-    std::string all_good = run({"sha256sum", "abc", "empty", "back\\slash", "new\nline", "carriage\rreturn"}).out;
+    std::string all_good =
+        run({"sha256sum", "abc", "empty", "back\\slash", "new\nline", "carriage\rreturn"}).out;
     all_good += run({"sha256sum", "--tag", "three chunks", "new\nline"}).out;
     const std::string abc = run({"sha256sum", "abc"}).out.substr(0, 64);
     std::string upper = abc;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
     const std::string mixed = all_good + "# a comment\n\n" + abc + "  empty\n" +  // mismatch
-                              abc + "  missing\n" + "not a checksum line\n" + "MD5 (abc) = " +
-                              run({"md5sum", "abc"}).out.substr(0, 32) + "\n" + upper + " *abc\r\n" +
-                              "   " + abc + "  abc\n" + "SHA256(abc)= " + abc + "\n" + abc + "  nope\n";
+                              abc + "  missing\n" + "not a checksum line\n" +
+                              "MD5 (abc) = " + run({"md5sum", "abc"}).out.substr(0, 32) + "\n" +
+                              upper + " *abc\r\n" + "   " + abc + "  abc\n" +
+                              "SHA256(abc)= " + abc + "\n" + abc + "  nope\n";
     const std::string garbage = "one\ntwo\n";
     put("good.sha256", all_good);
     put("mixed.sha256", mixed);
     put("garbage.sha256", garbage);
     const std::vector<std::vector<std::string>> kLists = {
-        {"good.sha256"}, {"mixed.sha256"}, {"garbage.sha256"}, {"absent.sha256"}, {"good.sha256", "mixed.sha256"},
+        {"good.sha256"},
+        {"mixed.sha256"},
+        {"garbage.sha256"},
+        {"absent.sha256"},
+        {"good.sha256", "mixed.sha256"},
     };
     for (const auto& lists : kLists) {
         SCOPED_TRACE(lists[0]);
@@ -246,32 +257,38 @@ TEST_F(CliTest, DgstCheckAgreesWithCoreutils) {
     EXPECT_EQ(actual.status, expected.status);
     EXPECT_EQ(actual.err, as_zlc_messages(expected.err, "sha256sum"));
     // Another algorithm's list.
-    put("list.md5", run({"md5sum", "abc", "empty"}).out + "00000000000000000000000000000000  abc\n");
-    EXPECT_EQ(zlc({"dgst", "-a", "md5", "-c", "list.md5"}).out, run({"md5sum", "-c", "list.md5"}).out);
+    put("list.md5",
+        run({"md5sum", "abc", "empty"}).out + "00000000000000000000000000000000  abc\n");
+    EXPECT_EQ(zlc({"dgst", "-a", "md5", "-c", "list.md5"}).out,
+              run({"md5sum", "-c", "list.md5"}).out);
 }
 
 TEST_F(CliTest, HmacMatchesOpenssl) {
     put("empty", "");
     put("data", random_bytes(100000, 2));
     const std::pair<const char*, const char*> kAlgorithms[] = {
-        {"sha256", "SHA256"}, {"sha1", "SHA1"}, {"sha224", "SHA224"},
+        {"sha256", "SHA256"}, {"sha1", "SHA1"},     {"sha224", "SHA224"},
         {"sha384", "SHA384"}, {"sha512", "SHA512"}, {"md5", "MD5"},
     };
     // A short key and one longer than every block, which is digested first.
     for (const std::string& key : {pattern_hex(20, 3), pattern_hex(200, 9)}) {
         for (const auto& [algorithm, openssl_name] : kAlgorithms) {
             for (const std::string file : {"empty", "data"}) {
-                SCOPED_TRACE(std::string(algorithm) + " " + file + " key " + std::to_string(key.size() / 2));
+                SCOPED_TRACE(std::string(algorithm) + " " + file + " key " +
+                             std::to_string(key.size() / 2));
                 const Result expected = run({"openssl", "mac", "-digest", openssl_name, "-macopt",
                                              "hexkey:" + key, "-in", file, "HMAC"});
                 ASSERT_EQ(expected.status, 0) << expected.err;
                 const Result actual = zlc({"hmac", "-a", algorithm, "-k", key, file});
                 EXPECT_EQ(actual.status, 0) << actual.err;
-                EXPECT_EQ(actual.out, to_lower(expected.out.substr(0, expected.out.size() - 1)) + "  " + file + "\n");
+                EXPECT_EQ(actual.out, to_lower(expected.out.substr(0, expected.out.size() - 1)) +
+                                          "  " + file + "\n");
             }
         }
     }
-    EXPECT_EQ(zlc({"hmac", "-k", "6b6579"}, "abc").out, run({"openssl", "dgst", "-sha256", "-hmac", "key", "-r"}, "abc").out.substr(0, 64) + "  -\n");
+    EXPECT_EQ(zlc({"hmac", "-k", "6b6579"}, "abc").out,
+              run({"openssl", "dgst", "-sha256", "-hmac", "key", "-r"}, "abc").out.substr(0, 64) +
+                  "  -\n");
 }
 
 struct SharedCipher {
@@ -285,11 +302,14 @@ std::vector<SharedCipher> shared_ciphers() {
     std::vector<SharedCipher> ciphers;
     static const std::vector<std::string> kNames = [] {
         std::vector<std::string> names;
-        for (const char* family : {"aes-128", "aes-192", "aes-256", "aria-128", "aria-192", "aria-256"}) {
-            for (const char* mode : {"ecb", "cbc", "cfb", "ofb", "ctr"}) names.push_back(std::string(family) + "-" + mode);
+        for (const char* family :
+             {"aes-128", "aes-192", "aes-256", "aria-128", "aria-192", "aria-256"}) {
+            for (const char* mode : {"ecb", "cbc", "cfb", "ofb", "ctr"})
+                names.push_back(std::string(family) + "-" + mode);
         }
         for (const char* family : {"seed", "des", "des-ede", "des-ede3", "bf", "rc2"}) {
-            for (const char* mode : {"ecb", "cbc", "cfb", "ofb"}) names.push_back(std::string(family) + "-" + mode);
+            for (const char* mode : {"ecb", "cbc", "cfb", "ofb"})
+                names.push_back(std::string(family) + "-" + mode);
         }
         names.push_back("rc2-40-cbc");
         names.push_back("rc2-64-cbc");
@@ -297,12 +317,15 @@ std::vector<SharedCipher> shared_ciphers() {
     }();
     for (const auto& name : kNames) {
         std::size_t key = 16, block = 16;
-        if (name.rfind("aes-192", 0) == 0 || name.rfind("aria-192", 0) == 0 || name.rfind("des-ede3", 0) == 0) key = 24;
+        if (name.rfind("aes-192", 0) == 0 || name.rfind("aria-192", 0) == 0 ||
+            name.rfind("des-ede3", 0) == 0)
+            key = 24;
         if (name.rfind("aes-256", 0) == 0 || name.rfind("aria-256", 0) == 0) key = 32;
         if (name.rfind("des-", 0) == 0 && name.rfind("des-ede", 0) != 0) key = 8;
         if (name.rfind("rc2-40", 0) == 0) key = 5;
         if (name.rfind("rc2-64", 0) == 0) key = 8;
-        if (name.rfind("des", 0) == 0 || name.rfind("bf", 0) == 0 || name.rfind("rc2", 0) == 0) block = 8;
+        if (name.rfind("des", 0) == 0 || name.rfind("bf", 0) == 0 || name.rfind("rc2", 0) == 0)
+            block = 8;
         ciphers.push_back({name.c_str(), key, block});
     }
     return ciphers;
@@ -321,14 +344,16 @@ TEST_F(CliTest, EncAndDecMatchOpensslForEverySharedCipher) {
         const std::string iv = pattern_hex(cipher.block_bytes, 0xA0);
         const bool block_mode = is_block_mode(cipher.name);
         // Padding for ecb and cbc; -nopad on whole blocks only. Stream modes take any length.
-        const std::vector<std::pair<std::string, bool>> inputs = {{"empty", false}, {"odd", false}, {"whole", false},
-                                                                  {"whole", true}};
+        const std::vector<std::pair<std::string, bool>> inputs = {
+            {"empty", false}, {"odd", false}, {"whole", false}, {"whole", true}};
         for (const auto& [input, no_padding] : inputs) {
             if (no_padding && !block_mode) continue;
             SCOPED_TRACE(std::string(cipher.name) + " " + input + (no_padding ? " -nopad" : ""));
             std::vector<std::string> ours = {"-c", cipher.name, "-K", key};
-            std::vector<std::string> theirs = {"openssl", "enc", openssl_cipher_option(cipher.name), "-K", key,
-                                               "-provider", "legacy", "-provider", "default"};
+            std::vector<std::string> theirs = {
+                "openssl", "enc",       openssl_cipher_option(cipher.name),
+                "-K",      key,         "-provider",
+                "legacy",  "-provider", "default"};
             if (std::string(cipher.name).find("-ecb") == std::string::npos) {
                 ours.insert(ours.end(), {"-iv", iv});
                 theirs.insert(theirs.end(), {"-iv", iv});
@@ -359,10 +384,12 @@ TEST_F(CliTest, CiphersWithoutOpensslPeerRoundTrip) {
     put("odd", random_bytes(1001, 5));
     std::vector<std::string> names;
     for (const char* family : {"lea-128", "lea-192", "lea-256", "seed256", "rc5"}) {
-        for (const char* mode : {"ecb", "cbc", "cfb", "ofb", "ctr"}) names.push_back(std::string(family) + "-" + mode);
+        for (const char* mode : {"ecb", "cbc", "cfb", "ofb", "ctr"})
+            names.push_back(std::string(family) + "-" + mode);
     }
-    for (const char* name : {"seed-ctr", "des-ctr", "des-ede-ctr", "des-ede3-ctr", "bf-ctr", "rc2-40-ecb",
-                             "rc2-40-cfb", "rc2-40-ofb", "rc2-64-ecb", "rc2-64-cfb", "rc2-64-ofb"}) {
+    for (const char* name :
+         {"seed-ctr", "des-ctr", "des-ede-ctr", "des-ede3-ctr", "bf-ctr", "rc2-40-ecb",
+          "rc2-40-cfb", "rc2-40-ofb", "rc2-64-ecb", "rc2-64-cfb", "rc2-64-ofb"}) {
         names.push_back(name);
     }
     for (const auto& name : names) {
@@ -377,12 +404,14 @@ TEST_F(CliTest, CiphersWithoutOpensslPeerRoundTrip) {
             block_bytes = 8;
         }
         std::vector<std::string> common = {"-c", name, "-K", pattern_hex(key_bytes, 0x20)};
-        if (name.find("-ecb") == std::string::npos) common.insert(common.end(), {"-iv", pattern_hex(block_bytes, 0x30)});
+        if (name.find("-ecb") == std::string::npos)
+            common.insert(common.end(), {"-iv", pattern_hex(block_bytes, 0x30)});
         std::vector<std::string> encrypt = {"enc", "-in", "odd", "-out", "odd.enc"};
         encrypt.insert(encrypt.end(), common.begin(), common.end());
         ASSERT_EQ(zlc(encrypt).status, 0);
         const std::string ciphertext = get("odd.enc");
-        const std::size_t expected_size = is_block_mode(name) ? (1001 / block_bytes + 1) * block_bytes : 1001;
+        const std::size_t expected_size =
+            is_block_mode(name) ? (1001 / block_bytes + 1) * block_bytes : 1001;
         EXPECT_EQ(ciphertext.size(), expected_size);
         EXPECT_NE(ciphertext.substr(0, 1001), get("odd"));
         std::vector<std::string> decrypt = {"dec"};
@@ -394,17 +423,21 @@ TEST_F(CliTest, CiphersWithoutOpensslPeerRoundTrip) {
 }
 
 TEST_F(CliTest, LeaAndRc5MatchPublishedBlocks) {
-    // tests/vectors/lea/lea_standard_examples.txt (first) and tests/vectors/rc5/rc5_32_12_16_rivest.txt (first).
+    // tests/vectors/lea/lea_standard_examples.txt (first) and
+    // tests/vectors/rc5/rc5_32_12_16_rivest.txt (first).
     const auto block = [](const std::string& hex) {
         std::string bytes;
-        for (std::size_t i = 0; i < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+        for (std::size_t i = 0; i < hex.size(); i += 2)
+            bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
         return bytes;
     };
     EXPECT_EQ(zlc({"enc", "-c", "lea-128-ecb", "-nopad", "-K", "0f1e2d3c4b5a69788796a5b4c3d2e1f0"},
-                  block("101112131415161718191a1b1c1d1e1f")).out,
+                  block("101112131415161718191a1b1c1d1e1f"))
+                  .out,
               block("9fc84e3528c6c6185532c7a704648bfd"));
     EXPECT_EQ(zlc({"enc", "-c", "rc5-ecb", "-nopad", "-K", "00000000000000000000000000000000"},
-                  block("0000000000000000")).out,
+                  block("0000000000000000"))
+                  .out,
               block("21a5dbee154b8f6d"));
 }
 
@@ -416,11 +449,14 @@ TEST_F(CliTest, StreamsFilesLongerThanItsBuffer) {
     const std::string key = pattern_hex(16, 1), iv = pattern_hex(16, 2);
     for (const char* name : {"aria-128-cbc", "aria-128-ctr", "aes-128-cfb"}) {
         SCOPED_TRACE(name);
-        ASSERT_EQ(run({"openssl", "enc", openssl_cipher_option(name), "-K", key, "-iv", iv, "-in", "large", "-out",
-                       "large.openssl"})
+        ASSERT_EQ(run({"openssl", "enc", openssl_cipher_option(name), "-K", key, "-iv", iv, "-in",
+                       "large", "-out", "large.openssl"})
                       .status,
                   0);
-        ASSERT_EQ(zlc({"enc", "-c", name, "-K", key, "-iv", iv, "-in", "large", "-out", "large.enc"}).status, 0);
+        ASSERT_EQ(
+            zlc({"enc", "-c", name, "-K", key, "-iv", iv, "-in", "large", "-out", "large.enc"})
+                .status,
+            0);
         EXPECT_TRUE(get("large.enc") == get("large.openssl"));
         const Result piped = zlc({"dec", "-c", name, "-K", key, "-iv", iv}, get("large.enc"));
         EXPECT_EQ(piped.status, 0);
@@ -433,9 +469,13 @@ TEST_F(CliTest, StreamsFilesLongerThanItsBuffer) {
 // Each failure: one line on standard error naming the problem, a non-zero status, and the output
 // file as it was before (here: an older file that must survive), with no temporary left beside it.
 TEST_F(CliTest, FailuresLeaveNothingHalfWritten) {
-    const std::string key = pattern_hex(16, 1), iv = pattern_hex(16, 2), other_key = pattern_hex(16, 3);
+    const std::string key = pattern_hex(16, 1), iv = pattern_hex(16, 2),
+                      other_key = pattern_hex(16, 3);
     put("plain", random_bytes((2u << 20) + 5, 7));
-    ASSERT_EQ(zlc({"enc", "-c", "aes-128-cbc", "-K", key, "-iv", iv, "-in", "plain", "-out", "cipher"}).status, 0);
+    ASSERT_EQ(
+        zlc({"enc", "-c", "aes-128-cbc", "-K", key, "-iv", iv, "-in", "plain", "-out", "cipher"})
+            .status,
+        0);
     put("truncated", get("cipher").substr(0, 1000));
     struct Case {
         std::vector<std::string> args;
@@ -450,28 +490,38 @@ TEST_F(CliTest, FailuresLeaveNothingHalfWritten) {
     const std::vector<Case> kCases = {
         {with_io({"dec", "--bogus", "-c", "aes-128-cbc", "-K", key, "-iv", iv}, io), "--bogus", 2},
         {with_io({"dec", "-K", key, "-iv", iv}, io), "-c is required", 2},
-        {with_io({"dec", "-c", "aes-512-cbc", "-K", key, "-iv", iv}, io), "unknown cipher 'aes-512-cbc'", 1},
+        {with_io({"dec", "-c", "aes-512-cbc", "-K", key, "-iv", iv}, io),
+         "unknown cipher 'aes-512-cbc'", 1},
         {with_io({"dec", "-c", "aes-128-cbc", "-K", key.substr(2), "-iv", iv}, io),
          "-K: aes-128-cbc takes a key of 16 bytes (32 hex digits), not 15 bytes", 1},
-        {with_io({"dec", "-c", "aes-128-cbc", "-K", "zz" + key.substr(2), "-iv", iv}, io), "-K: not a hexadecimal", 1},
+        {with_io({"dec", "-c", "aes-128-cbc", "-K", "zz" + key.substr(2), "-iv", iv}, io),
+         "-K: not a hexadecimal", 1},
         {with_io({"dec", "-c", "aes-128-cbc", "-K", key, "-iv", iv + "00"}, io),
          "-iv: aes-128-cbc takes an IV of 16 bytes (32 hex digits), not 17 bytes", 1},
-        {with_io({"dec", "-c", "aes-128-cbc", "-K", key, "-iv", "0x" + iv.substr(2)}, io), "-iv: not a hexadecimal", 1},
-        {with_io({"dec", "-c", "aes-128-cbc", "-K", key}, io), "-iv: aes-128-cbc needs an IV of 16 bytes", 1},
-        {with_io({"dec", "-c", "aes-128-ecb", "-K", key, "-iv", iv}, io), "-iv: aes-128-ecb takes no IV", 1},
-        {with_io({"dec", "-c", "aes-128-cbc", "-K", key, "-iv", iv}, {"-in", "absent", "-out", "out"}),
+        {with_io({"dec", "-c", "aes-128-cbc", "-K", key, "-iv", "0x" + iv.substr(2)}, io),
+         "-iv: not a hexadecimal", 1},
+        {with_io({"dec", "-c", "aes-128-cbc", "-K", key}, io),
+         "-iv: aes-128-cbc needs an IV of 16 bytes", 1},
+        {with_io({"dec", "-c", "aes-128-ecb", "-K", key, "-iv", iv}, io),
+         "-iv: aes-128-ecb takes no IV", 1},
+        {with_io({"dec", "-c", "aes-128-cbc", "-K", key, "-iv", iv},
+                 {"-in", "absent", "-out", "out"}),
          "absent: No such file or directory", 1},
         {with_io({"dec", "-c", "aes-128-cbc", "-K", other_key, "-iv", iv}, io), "bad decrypt", 1},
-        {with_io({"dec", "-c", "aes-128-cbc", "-K", key, "-iv", iv}, {"-in", "truncated", "-out", "out"}),
+        {with_io({"dec", "-c", "aes-128-cbc", "-K", key, "-iv", iv},
+                 {"-in", "truncated", "-out", "out"}),
          "the input (1000 bytes) is not a whole number of 16-byte blocks", 1},
-        {with_io({"enc", "-nopad", "-c", "aes-128-cbc", "-K", key, "-iv", iv}, {"-in", "plain", "-out", "out"}),
+        {with_io({"enc", "-nopad", "-c", "aes-128-cbc", "-K", key, "-iv", iv},
+                 {"-in", "plain", "-out", "out"}),
          "is not a whole number of 16-byte blocks (-nopad)", 1},
         {with_io({"enc", "-c", "aes-128-cbc", "-K", key, "-iv", iv}, {"-in", ".", "-out", "out"}),
          ".: Is a directory", 1},
         {{"hmac", "-k", "abc", "plain"}, "-k: not a hexadecimal", 1},
         {{"hmac", "plain"}, "-k is required", 2},
         {{"dgst", "-a", "sha3", "plain"}, "sha3", 2},
-        {{"dgst", "-c", "--tag", "plain"}, "the --tag option is meaningless when verifying checksums", 2},
+        {{"dgst", "-c", "--tag", "plain"},
+         "the --tag option is meaningless when verifying checksums",
+         2},
         {{"rand", "-5"}, "N: Value -5 not in range", 2},
         {{"prime", "8"}, "BITS: Value 8 not in range 16 to 16384", 2},
         {{"version", "extra"}, "extra", 2},
@@ -512,7 +562,8 @@ TEST_F(CliTest, CompareGivesTheDialogsVerdicts) {
 // An unsigned value of up to 128 bits from decimal or hexadecimal text.
 unsigned __int128 parse_number(const std::string& text, int base) {
     unsigned __int128 value = 0;
-    for (char c : text) value = value * base + static_cast<unsigned>(std::stoi(std::string(1, c), nullptr, base));
+    for (char c : text)
+        value = value * base + static_cast<unsigned>(std::stoi(std::string(1, c), nullptr, base));
     return value;
 }
 
@@ -543,7 +594,8 @@ TEST_F(CliTest, RandAndPrime) {
     const std::string hex_digits = upper_hex.out.substr(0, upper_hex.out.size() - 1);
     EXPECT_EQ(hex_digits.find_first_not_of("0123456789ABCDEF"), std::string::npos);
     EXPECT_EQ(bit_length(parse_number(hex_digits, 16)), 72);
-    EXPECT_NE(run({"openssl", "prime", "-hex", hex_digits}).out.find("is prime"), std::string::npos);
+    EXPECT_NE(run({"openssl", "prime", "-hex", hex_digits}).out.find("is prime"),
+              std::string::npos);
 }
 
 TEST_F(CliTest, SelftestVersionAndHelp) {
@@ -551,14 +603,16 @@ TEST_F(CliTest, SelftestVersionAndHelp) {
     EXPECT_EQ(selftest.out, "0x00000000\n");
     EXPECT_EQ(selftest.status, 0);
     EXPECT_EQ(zlc({"version"}).out, "5.2.0\n");
-    for (const char* command : {"dgst", "hmac", "enc", "dec", "rand", "prime", "compare", "selftest", "version"}) {
+    for (const char* command :
+         {"dgst", "hmac", "enc", "dec", "rand", "prime", "compare", "selftest", "version"}) {
         const Result help = zlc({command, "--help"});
         EXPECT_EQ(help.status, 0) << command;
-        EXPECT_NE(help.out.find(std::string("Usage: zlc ") + command), std::string::npos) << command;
+        EXPECT_NE(help.out.find(std::string("Usage: zlc ") + command), std::string::npos)
+            << command;
     }
     const std::string list = zlc({"enc", "--help"}).out;
-    for (const char* name : {"aria-128-cbc", "seed-cbc", "lea-256-ctr", "aes-192-ofb", "des-ede3-cbc", "bf-cbc",
-                             "rc2-40-cbc", "rc5-ctr", "seed256-cfb"}) {
+    for (const char* name : {"aria-128-cbc", "seed-cbc", "lea-256-ctr", "aes-192-ofb",
+                             "des-ede3-cbc", "bf-cbc", "rc2-40-cbc", "rc5-ctr", "seed256-cfb"}) {
         EXPECT_NE(list.find(name), std::string::npos) << name;
     }
 }
