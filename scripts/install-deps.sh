@@ -9,7 +9,8 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk
   xvfb xauth twm xfonts-base desktop-file-utils
-  valgrind
+  valgrind time
+  libcli11-dev
   doxygen
   openssl python3
   g++-aarch64-linux-gnu
