@@ -12,8 +12,6 @@ std::atomic<std::uint8_t> g_proven{0};
 std::atomic<std::uint8_t> g_gate_armed{0};
 std::atomic<std::uint8_t> g_self_test_pending{0};
 
-Status library_self_test_sequence() noexcept { return kOk; }
-
 std::atomic<SelfTestSequence> g_sequence{nullptr};
 
 constexpr Status kModeChangeRefused = make_status(Module::ModuleState, 0x01, REASON_MODE_CHANGE_REFUSED);
@@ -24,7 +22,7 @@ bool is_proven() noexcept { return g_proven.load(std::memory_order_relaxed) != 0
 
 Status run_self_test_sequence() noexcept {
     SelfTestSequence replacement = g_sequence.load(std::memory_order_relaxed);
-    return replacement != nullptr ? replacement() : library_self_test_sequence();
+    return replacement != nullptr ? replacement() : self_test_sequence();
 }
 
 Status pass_gate() noexcept {

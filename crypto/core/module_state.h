@@ -15,8 +15,13 @@ bool is_proven() noexcept;
 // Clears proven mode while a self-test is pending; refuses otherwise.
 [[nodiscard]] Status leave_proven_mode() noexcept;
 
-// The self-test sequence the gate runs.
+// The self-test sequence the gate runs: the library's own unless a test replaced it.
 [[nodiscard]] Status run_self_test_sequence() noexcept;
+
+// The library's power-up self-test sequence. Defined by the self-test layer (crypto/selftest),
+// which sits above every family it exercises, so the core reaches it through this declaration
+// alone.
+[[nodiscard]] Status self_test_sequence() noexcept;
 
 // Internal seams for tests.
 struct ModuleFlags {
