@@ -163,6 +163,11 @@ ZLC_API const char *ZLC_Get_Crypto_Version(void) ZLC_NOEXCEPT;
  * HMAC, the digests, the block ciphers, RSAES, RSASSA and KCDSA. It changes no module state; the
  * self-test gate decides what a failure means for the module. May be called at any time.
  *
+ * The module file is the last module loaded in the process whose path contains "zeltavine_"
+ * (normally libzeltavine_crypto.so); its last 256 bytes are an RSASSA-PSS signature (SHA-256,
+ * 20-byte salt) over the rest, checked with the public key built into the library. A program that
+ * links the library statically loads no such module.
+ *
  * @return 0 when every step passes, else the first failing step's status: 0x1A010050 (no module
  *         loaded in the process has "zeltavine_" in its path), 0x1A01003B (memory), 0x1A010023
  *         (signature verification could not start), 0x1A01005C (the file could not be digested),
