@@ -73,8 +73,8 @@ std::int32_t ReadModuleFile(const char* path, std::uint8_t** contents) noexcept 
     return static_cast<std::int32_t>(size);
 }
 
-void replace_module_path(const char* path) noexcept {
-    g_module_path.store(path);
+const char* replace_module_path(const char* path) noexcept {
+    return g_module_path.exchange(path);
 }
 
 Status IntegrityTest() noexcept {

@@ -30,7 +30,8 @@ int FindModuleFile(char* path) noexcept;
 std::int32_t ReadModuleFile(const char* path, std::uint8_t** contents) noexcept;
 
 // Internal seam for tests: while set, FindModuleFile reports this path (kept alive by the
-// caller) instead of searching the loaded modules; null restores the search.
-void replace_module_path(const char* path) noexcept;
+// caller) instead of searching the loaded modules; null restores the search. Returns the previous
+// one.
+const char* replace_module_path(const char* path) noexcept;
 
 }  // namespace zlc::selftest

@@ -60,15 +60,15 @@ class ScratchDirectory {
 // The module seen by the integrity test while the scope lasts.
 class ModulePathScope {
   public:
-    explicit ModulePathScope(const std::string& path) : path_(path) {
-        selftest::replace_module_path(path_.c_str());
-    }
-    ~ModulePathScope() { selftest::replace_module_path(nullptr); }
+    explicit ModulePathScope(const std::string& path)
+        : path_(path), previous_(selftest::replace_module_path(path_.c_str())) {}
+    ~ModulePathScope() { selftest::replace_module_path(previous_); }
     ModulePathScope(const ModulePathScope&) = delete;
     ModulePathScope& operator=(const ModulePathScope&) = delete;
 
   private:
     std::string path_;
+    const char* previous_;
 };
 
 // Records the steps of every sequence that runs while the scope lasts.

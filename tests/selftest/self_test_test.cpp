@@ -10,6 +10,7 @@
 
 #include "crypto/core/memory.h"
 #include "crypto/selftest/integrity.h"
+#include "crypto/selftest/kat.h"
 #include "tests/selftest/module_files.h"
 #include "tests/support/library_seams.h"
 #include "zlc.h"
@@ -229,16 +230,39 @@ TEST(ReadModuleFile, ReadsAWholeFile) {
     }
 }
 
+// Restores every known-answer vector when the scope ends.
+class CorruptExpectedScope {
+  public:
+    CorruptExpectedScope(zlc::selftest::KatId id, std::size_t index) {
+        zlc::selftest::corrupt_expected_byte(id, index);
+    }
+    ~CorruptExpectedScope() { zlc::selftest::restore_expected(); }
+    CorruptExpectedScope(const CorruptExpectedScope&) = delete;
+    CorruptExpectedScope& operator=(const CorruptExpectedScope&) = delete;
+};
+
+TEST_F(SignedLibrary, FailingKnownAnswerTestStopsTheSequence) {
+    ModulePathScope module(signed_);
+    CorruptExpectedScope corrupt(zlc::selftest::KatId::Digest, 0);
+    StepRecorder recorder;
+    EXPECT_EQ(ZLC_Crypto_Self_Test(), 0x1A070059u);
+    EXPECT_EQ(StepRecorder::steps(),
+              (std::vector<Step>{Step::Integrity, Step::Objects, Step::KatDrbg, Step::KatHmac,
+                                 Step::KatDigest}));
+}
+
 // The gate runs the library's own sequence (no replacement) once a self-test is pending.
 TEST_F(SignedLibrary, GateRunsTheSequenceUntilItPasses) {
-    const std::string corrupted = altered("libzeltavine_bad.so", 1000);
     ModuleFlagsScope flags({false, true, true});
+    ModulePathScope module(signed_);
     StepRecorder recorder;
     {
-        ModulePathScope module(corrupted);
+        // The last step fails, through a corrupted expected byte of its vectors.
+        CorruptExpectedScope corrupt(zlc::selftest::KatId::Kcdsa, 0);
+        constexpr std::uint32_t kKcdsaFailed = 0x1A0D0059;
         DIGEST_UNIT* unit = ZLC_New_DIGEST_Unit();
-        EXPECT_EQ(ZLC_Init_DIGEST(unit, ZLC_SHA256), kNotVerified);
-        EXPECT_EQ(ZLC_Crypto_Initialize(), kNotVerified);
+        EXPECT_EQ(ZLC_Init_DIGEST(unit, ZLC_SHA256), kKcdsaFailed);
+        EXPECT_EQ(ZLC_Crypto_Initialize(), kKcdsaFailed);
         EXPECT_EQ(ZLC_Get_DIGEST_Length(ZLC_SHA256), 0);
         std::uint8_t out[32];
         EXPECT_EQ(ZLC_DIGEST(ZLC_SHA256, out, 0, out, nullptr), 0x0A050022u);
@@ -248,8 +272,13 @@ TEST_F(SignedLibrary, GateRunsTheSequenceUntilItPasses) {
         EXPECT_TRUE(state.gate_armed);
         EXPECT_TRUE(state.self_test_pending);
     }
+    {
+        // A module file that does not verify fails the gate the same way.
+        ModulePathScope corrupted(altered("libzeltavine_bad.so", 1000));
+        EXPECT_EQ(ZLC_Crypto_Initialize(), kNotVerified);
+        EXPECT_TRUE(zlc::core::module_flags().self_test_pending);
+    }
     StepRecorder::steps().clear();
-    ModulePathScope module(signed_);
     DIGEST_UNIT* unit = ZLC_New_DIGEST_Unit();
     EXPECT_EQ(ZLC_Init_DIGEST(unit, ZLC_SHA256), 0u);
     EXPECT_EQ(StepRecorder::steps(), with_known_answers({Step::Integrity, Step::Objects}));
