@@ -61,8 +61,10 @@ constexpr std::size_t kChunkSlack = 32;
 std::uint8_t* chunk_buffer();
 
 using ChunkSink = std::function<void(std::uint8_t* data, std::size_t length)>;
-// Feeds the file (standard input for "-") to `sink` in chunks of at most kChunkSize bytes, from
-// chunk_buffer(). Returns the system's error text when the file cannot be opened or read.
+// Feeds the file (standard input for "-") to `sink` in chunks of at most kChunkSize bytes, each
+// with kChunkSlack bytes of room behind it; a regular file is read on a second thread while the
+// sink works on the previous chunk. Returns the system's error text when the file cannot be
+// opened or read.
 std::optional<std::string> read_chunks(const std::string& path, const ChunkSink& sink);
 
 // Standard output for "" or "-"; otherwise a temporary file beside `path` that becomes `path`

@@ -99,8 +99,10 @@ class CliTest : public ::testing::Test {
 
     // Runs a program (found on PATH unless the name holds a slash) in the test's folder, with
     // `input` on standard input.
-    Result run(const std::vector<std::string>& argv, const std::string& input = "") const {
-        const fs::path in = dir_ / ".stdin", out = dir_ / ".stdout", err = dir_ / ".stderr";
+    Result run(const std::vector<std::string>& argv, const std::string& input = "",
+               const fs::path& stdout_path = {}) const {
+        const fs::path in = dir_ / ".stdin", err = dir_ / ".stderr";
+        const fs::path out = stdout_path.empty() ? dir_ / ".stdout" : stdout_path;
         write_file(in, input);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -123,17 +125,20 @@ class CliTest : public ::testing::Test {
         waitpid(pid, &wait_status, 0);
         result.status =
             WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
-        result.out = read_file(out);
         result.err = read_file(err);
         fs::remove(in);
-        fs::remove(out);
         fs::remove(err);
+        if (stdout_path.empty()) {
+            result.out = read_file(out);
+            fs::remove(out);
+        }
         return result;
     }
 
-    Result zlc(std::vector<std::string> args, const std::string& input = "") const {
+    Result zlc(std::vector<std::string> args, const std::string& input = "",
+               const fs::path& stdout_path = {}) const {
         args.insert(args.begin(), ZLC_CLI_PATH);
-        return run(args, input);
+        return run(args, input, stdout_path);
     }
 
     std::set<std::string> listing() const {
@@ -464,6 +469,18 @@ TEST_F(CliTest, StreamsFilesLongerThanItsBuffer) {
     }
     const Result digest = zlc({"dgst", "-"}, data);
     EXPECT_EQ(digest.out, run({"sha256sum"}, data).out);
+}
+
+// A regular file is read ahead on a second thread: a failure while writing the first chunk must
+// still end the command cleanly, the reader stopped, with one message.
+TEST_F(CliTest, WriteFailureWhileReadingAheadEndsCleanly) {
+    put("large", random_bytes((5u << 20) + 3, 7));
+    const Result result = zlc({"enc", "-c", "aria-128-ctr", "-K", pattern_hex(16, 1), "-iv",
+                               pattern_hex(16, 2), "-in", "large"},
+                              "", "/dev/full");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("No space left on device"), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
 }
 
 // Each failure: one line on standard error naming the problem, a non-zero status, and the output
